@@ -5,9 +5,7 @@
 
 namespace {
 
-TEST(Checksum, XmodemCheckValue) {
-  EXPECT_EQ(settings::UpdateChecksum(0, "123456789", 9), 0x31C3);
-}
+TEST(Checksum, XmodemCheckValue) { EXPECT_EQ(settings::UpdateChecksum(0, "123456789", 9), 0x31C3); }
 
 TEST(Checksum, ContinuesAcrossPieces) {
   std::uint16_t crc = settings::UpdateChecksum(0, "1234", 4);

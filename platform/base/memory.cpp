@@ -65,8 +65,10 @@ void Link(Heap& heap, Block* b) {
   ++outstanding;
 }
 void Unlink(Heap& heap, Block* b) {
-  if (b->prev) b->prev->next = b->next;
-  else heap.first = b->next;
+  if (b->prev)
+    b->prev->next = b->next;
+  else
+    heap.first = b->next;
   if (b->next) b->next->prev = b->prev;
   heap.used -= b->size;
   --outstanding;
@@ -82,7 +84,8 @@ void* Allocate(Heap& heap, SIZE_T bytes, bool zero) {
     SetLastError(ERROR_NOT_ENOUGH_MEMORY);
     return nullptr;
   }
-  auto* b = static_cast<Block*>(zero ? std::calloc(1, kHeader + bytes) : std::malloc(kHeader + bytes));
+  auto* b =
+      static_cast<Block*>(zero ? std::calloc(1, kHeader + bytes) : std::malloc(kHeader + bytes));
   if (b == nullptr) {
     SetLastError(ERROR_NOT_ENOUGH_MEMORY);
     return nullptr;

@@ -43,8 +43,7 @@ QXAPI void LeaveCriticalSection(CRITICAL_SECTION* section) {
   static_cast<std::recursive_mutex*>(section->impl)->unlock();
 }
 
-QXAPI BOOL InitOnceExecuteOnce(INIT_ONCE* once, PINIT_ONCE_FN fn, void* parameter,
-                               void** context) {
+QXAPI BOOL InitOnceExecuteOnce(INIT_ONCE* once, PINIT_ONCE_FN fn, void* parameter, void** context) {
   std::unique_lock<std::mutex> guard(onceLock);
   if (once->impl == nullptr) once->impl = new OnceState;  // one per guard, never freed
   auto* state = static_cast<OnceState*>(once->impl);

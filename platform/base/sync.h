@@ -23,8 +23,7 @@ struct INIT_ONCE {
 };
 constexpr INIT_ONCE INIT_ONCE_STATIC_INIT = {nullptr};
 using PINIT_ONCE_FN = BOOL (*)(INIT_ONCE* once, void* parameter, void** context);
-QXAPI BOOL InitOnceExecuteOnce(INIT_ONCE* once, PINIT_ONCE_FN fn, void* parameter,
-                               void** context);
+QXAPI BOOL InitOnceExecuteOnce(INIT_ONCE* once, PINIT_ONCE_FN fn, void* parameter, void** context);
 
 QXAPI DWORD GetCurrentThreadId();
 QXAPI DWORD GetCurrentProcessId();
