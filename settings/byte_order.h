@@ -19,7 +19,8 @@ inline std::uint32_t LoadU32(const void* p) {
 }
 inline std::uint64_t LoadU64(const void* p) {
   const auto* b = static_cast<const unsigned char*>(p);
-  return static_cast<std::uint64_t>(LoadU32(b)) | (static_cast<std::uint64_t>(LoadU32(b + 4)) << 32);
+  return static_cast<std::uint64_t>(LoadU32(b)) |
+         (static_cast<std::uint64_t>(LoadU32(b + 4)) << 32);
 }
 inline std::int16_t LoadI16(const void* p) { return static_cast<std::int16_t>(LoadU16(p)); }
 inline std::int32_t LoadI32(const void* p) { return static_cast<std::int32_t>(LoadU32(p)); }
