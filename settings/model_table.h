@@ -8,10 +8,10 @@
 namespace settings {
 
 // Mask bits of a model.
-constexpr std::uint32_t kModelExtendedLog = 0x1;     // the print log's extended record
-constexpr std::uint32_t kModelEmptyUserCode = 0x2;   // user-code line even when empty
-constexpr std::uint32_t kModelCleanJobName = 0x4;    // job name cleaned; alternative label rule
-constexpr std::uint32_t kModelLogAuthUser = 0x8;     // log carries the authentication user
+constexpr std::uint32_t kModelExtendedLog = 0x1;    // the print log's extended record
+constexpr std::uint32_t kModelEmptyUserCode = 0x2;  // user-code line even when empty
+constexpr std::uint32_t kModelCleanJobName = 0x4;   // job name cleaned; alternative label rule
+constexpr std::uint32_t kModelLogAuthUser = 0x8;    // log carries the authentication user
 
 struct ModelRow {
   std::string_view prefix;

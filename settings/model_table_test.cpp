@@ -19,8 +19,8 @@ TEST(ModelTable, Masks) {
     int model;
     std::uint32_t mask;
   };
-  const Case kCases[] = {{1, 0}, {89, 0}, {90, 3}, {92, 0}, {94, 3}, {95, 15},
-                         {96, 15}, {97, 7}, {104, 7}, {0, 0}, {105, 0}};
+  const Case kCases[] = {{1, 0},   {89, 0}, {90, 3},  {92, 0}, {94, 3}, {95, 15},
+                         {96, 15}, {97, 7}, {104, 7}, {0, 0},  {105, 0}};
   for (const Case& c : kCases) {
     SCOPED_TRACE(c.model);
     EXPECT_EQ(settings::ModelMask(c.model), c.mask);

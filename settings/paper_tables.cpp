@@ -107,7 +107,8 @@ bool MatchCustomSize(DEVMODEW& target, const DEVMODEW& source) {
   for (const DriverPaper& p : kDriverPapers) {
     int width = p.width / 100;
     int length = p.length / 100;
-    if (std::abs(width - source.dmPaperWidth) < 10 && std::abs(length - source.dmPaperLength) < 10) {
+    if (std::abs(width - source.dmPaperWidth) < 10 &&
+        std::abs(length - source.dmPaperLength) < 10) {
       target.dmPaperSize = p.code;
       std::u16string_view name = p.name;
       for (std::size_t i = 0; i < CCHFORMNAME; ++i) {

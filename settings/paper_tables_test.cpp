@@ -14,7 +14,7 @@ TEST(PaperTables, NamesAndCodes) {
     const char16_t* name;
     int code;
   };
-  const Case kCases[] = {{u"PAPER_LINK", 0}, {u"A0", 267}, {u"B6", 88},       {u"13 x 19 in", 513},
+  const Case kCases[] = {{u"PAPER_LINK", 0}, {u"A0", 267},    {u"B6", 88},     {u"13 x 19 in", 513},
                          {u"OSUSER", 256},   {u"USER1", 384}, {u"USER10", 393}};
   for (const Case& c : kCases) {
     SCOPED_TRACE(static_cast<int>(c.code));

@@ -86,9 +86,15 @@ int CopyRecordSized(const DEVMODEW* source, DEVMODEW* target) {
   }
   WORD specVersion;
   switch (target->dmSize) {
-    case 188: specVersion = 0x320; break;
-    case 212: specVersion = 0x400; break;
-    case 220: specVersion = 0x401; break;
+    case 188:
+      specVersion = 0x320;
+      break;
+    case 212:
+      specVersion = 0x400;
+      break;
+    case 220:
+      specVersion = 0x401;
+      break;
     default:
       if (target->dmSpecVersion == 0) return -1;
       specVersion = target->dmSpecVersion;

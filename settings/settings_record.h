@@ -31,7 +31,7 @@ static_assert(sizeof(SettingsRecord) == kRecordSize);
 namespace priv {
 constexpr std::size_t kSignature = 0;
 constexpr std::size_t kFlags = 4;
-constexpr std::size_t kShortText = 8;  // WCHAR[5]
+constexpr std::size_t kShortText = 8;     // WCHAR[5]
 constexpr std::size_t kColorAdjust = 18;  // COLORADJUSTMENT, 24 bytes
 constexpr std::size_t kDescStamp = 42;
 constexpr std::size_t kFeatureCount = 44;

@@ -32,7 +32,8 @@ TEST(PrivateCheck, EachTestRejects) {
       {"feature count", [](unsigned char* b) { SetU16(b, priv::kFeatureCount, 65); }},
       {"pen colour 26", [](unsigned char* b) { SetI32(b, PenOffset(15, priv::kPenColor), 26); }},
       {"pen colour -1", [](unsigned char* b) { SetI32(b, PenOffset(0, priv::kPenColor), -1); }},
-      {"pen 3 density 11", [](unsigned char* b) { SetI32(b, PenOffset(3, priv::kPenDensity), 11); }},
+      {"pen 3 density 11",
+       [](unsigned char* b) { SetI32(b, PenOffset(3, priv::kPenDensity), 11); }},
       {"pen density -2", [](unsigned char* b) { SetI32(b, PenOffset(3, priv::kPenDensity), -2); }},
       {"putcolor 10", [](unsigned char* b) { SetI16(b, PenOffset(2, priv::kPenPutcolor), 10); }},
       {"option count", [](unsigned char* b) { SetU32(b, priv::kOptionCount, 11); }},
@@ -42,17 +43,23 @@ TEST(PrivateCheck, EachTestRejects) {
       {"shrinkimage", [](unsigned char* b) { SetI16(b, priv::kShrinkimage, 4); }},
       {"stampsel", [](unsigned char* b) { SetI16(b, priv::kStampsel, 17); }},
       {"shortText", [](unsigned char* b) { SetWideText(b, priv::kShortText, 6, u"ABCDE"); }},
-      {"colour name", [](unsigned char* b) {
-         for (std::size_t i = 0; i < 10; ++i) SetU16(b, ColorOffset(24, priv::kColorName) + 2 * i, 'x');
+      {"colour name",
+       [](unsigned char* b) {
+         for (std::size_t i = 0; i < 10; ++i)
+           SetU16(b, ColorOffset(24, priv::kColorName) + 2 * i, 'x');
        }},
-      {"option name", [](unsigned char* b) {
-         for (std::size_t i = 0; i < 10; ++i) SetU16(b, DeviceOptionOffset(9, priv::kOptName) + 2 * i, 'x');
+      {"option name",
+       [](unsigned char* b) {
+         for (std::size_t i = 0; i < 10; ++i)
+           SetU16(b, DeviceOptionOffset(9, priv::kOptName) + 2 * i, 'x');
        }},
-      {"youshi", [](unsigned char* b) {
+      {"youshi",
+       [](unsigned char* b) {
          for (std::size_t i = 0; i < 128; ++i) SetU16(b, priv::kYoushi + 2 * i, 'A');
        }},
       {"UserCode", [](unsigned char* b) { std::memset(b + priv::kUserCode, '1', 18); }},
-      {"UserId", [](unsigned char* b) {
+      {"UserId",
+       [](unsigned char* b) {
          for (std::size_t i = 0; i < 9; ++i) SetU16(b, priv::kUserId + 2 * i, 'u');
        }},
   };
@@ -113,9 +120,9 @@ TEST(SizedCopy, SizesAndVersions) {
   const Case kCases[] = {
       {220, 0x401, 2200, 188, 0x401, 0, 188, 0x320},
       {188, 0, 0, 212, 0x400, 100, 188, 0x400},
-      {156, 0, 0, 220, 0x401, 0, -1, 0},          // unknown size without version
+      {156, 0, 0, 220, 0x401, 0, -1, 0},           // unknown size without version
       {156, 0x300, 0, 220, 0x401, 0, 156, 0x401},  // any size with a version
-      {220, 0x401, 10, 200, 0, 10, -1, 0},        // target of odd size and no version
+      {220, 0x401, 10, 200, 0, 10, -1, 0},         // target of odd size and no version
       {220, 0x401, 10, 200, 0x333, 4, 204, 0x333},
   };
   for (const Case& c : kCases) {
