@@ -1,7 +1,17 @@
-// File functions over the namespace of paths.h. Handles are process-local; the
-// sharing mode of a handle is honoured against the other handles of the process.
+// File functions over the namespace of paths.h. Handles are process-local (see
+// platform/base/handles.h; CloseHandle closes them); the sharing mode of a handle
+// is honoured against the other handles of the process, and a file open without
+// FILE_SHARE_DELETE cannot be deleted or renamed (ERROR_SHARING_VIOLATION).
+// The read-only attribute is a file without write permission bits, and holds
+// for every user as on the platform. GetTempPathW gives the user's temporary
+// folder "C:\Users\<user>\AppData\Local\Temp\" (made when missing).
+// MoveFileExW with MOVEFILE_REPLACE_EXISTING renames in one step on one file
+// system (readers see the old file or the new one); across file systems it
+// needs MOVEFILE_COPY_ALLOWED, else ERROR_NOT_SAME_DEVICE. CopyFileW keeps the
+// source's permission bits and write time.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -41,6 +51,15 @@ constexpr DWORD INVALID_FILE_SIZE = 0xFFFFFFFF;
 constexpr DWORD MOVEFILE_REPLACE_EXISTING = 0x00000001;
 constexpr DWORD MOVEFILE_COPY_ALLOWED = 0x00000002;
 constexpr DWORD MOVEFILE_WRITE_THROUGH = 0x00000008;
+
+// Error codes of the file functions beyond the common ones.
+constexpr DWORD ERROR_NOT_SAME_DEVICE = 17;
+constexpr DWORD ERROR_NEGATIVE_SEEK = 131;
+constexpr DWORD ERROR_FILENAME_EXCED_RANGE = 206;
+constexpr DWORD ERROR_FILE_TOO_LARGE = 223;
+constexpr DWORD ERROR_DIRECTORY = 267;
+constexpr DWORD ERROR_UNKNOWN_REVISION = 1305;
+constexpr DWORD ERROR_INVALID_SECURITY_DESCR = 1338;
 
 struct SECURITY_ATTRIBUTES {
   DWORD nLength;
@@ -106,12 +125,21 @@ QXAPI BOOL SetFileSecurityW(LPCWSTR fileName, DWORD securityInformation,
 
 namespace platform {
 // Reads a whole file into `bytes` (the stand-in for mapping a file to read it);
-// false with the last error set when it cannot be opened or read.
+// false with the last error set when it cannot be opened or read, or
+// ERROR_FILE_TOO_LARGE when it holds more than the limit (kWholeFileLimit, or
+// `maxBytes`). ReadWholeFile opens the file as CreateFileW with GENERIC_READ and
+// FILE_SHARE_READ | FILE_SHARE_WRITE would, so it honours the process's sharing.
+constexpr std::size_t kWholeFileLimit = std::size_t{512} << 20;
 bool ReadWholeFile(const WCHAR* fileName, std::vector<unsigned char>& bytes);
 bool ReadWholeNativeFile(const std::string& native, std::vector<unsigned char>& bytes);
+bool ReadWholeNativeFile(const std::string& native, std::vector<unsigned char>& bytes,
+                         std::size_t maxBytes);
 }  // namespace platform
 
 namespace platform::test {
-// File times reported by GetFileTime for files written from now on; null: real times.
+// From now on every file the stand-in creates or writes (CreateFileW creating
+// or truncating, WriteFile, SetEndOfFile, profile writes) is stamped with this
+// write and access time, on disk, so GetFileTime and other processes see it;
+// null: real times again. A file's creation time is never later than its write time.
 void SetFileTimeOverride(const FILETIME* time);
 }  // namespace platform::test

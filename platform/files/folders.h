@@ -1,6 +1,8 @@
 // The folders of the Windows namespace: the Windows folder "C:\WINDOWS", the
 // system folder "C:\WINDOWS\system32", and the user's profile folders below
-// "C:\Users\<user name>".
+// "C:\Users\<user name>" (the name GetUserNameW gives at the time of the call).
+// The Windows and system folders and the current user's profile folder exist as
+// on an installed system: they are made on first use.
 #pragma once
 
 #include "platform/base/types.h"
@@ -22,11 +24,15 @@ using HRESULT = LONG;
 constexpr HRESULT S_OK = 0;
 constexpr HRESULT E_FAIL = static_cast<HRESULT>(0x80004005);
 constexpr HRESULT E_INVALIDARG = static_cast<HRESULT>(0x80070057);
-// `path` holds MAX_PATH characters.
+// `path` holds MAX_PATH characters and receives the folder's path. A folder
+// that does not exist gives E_FAIL unless CSIDL_FLAG_CREATE is added to
+// `folder`, which makes it; an unknown CSIDL gives E_INVALIDARG.
 QXAPI HRESULT SHGetFolderPathW(HWND owner, int folder, HANDLE token, DWORD flags, LPWSTR path);
 // The profile folder of the user of `token` (the current user): size in
 // characters in and out, ERROR_INSUFFICIENT_BUFFER with the needed size.
 QXAPI BOOL GetUserProfileDirectoryW(HANDLE token, LPWSTR profileDir, DWORD* size);
+// A token of the current user (a handle that CloseHandle gives back), for the
+// pseudo handle of the current process only.
 QXAPI BOOL OpenProcessToken(HANDLE process, DWORD desiredAccess, HANDLE* token);
 QXAPI HANDLE GetCurrentProcess();
 constexpr DWORD TOKEN_QUERY = 0x0008;

@@ -14,8 +14,12 @@ namespace platform {
 
 // The native path a namespace path stands for. Existing components are found
 // whatever their case; components that do not exist yet keep the case given.
-// A relative path stays relative to the working folder. Empty for an empty or
-// malformed path ("C:" with nothing after it is the drive's root folder).
+// A relative path stays relative to the working folder (its components are
+// matched there too). ".." stops at the drive's root folder (or a UNC path's
+// share), "\\?\" and "\\.\" prefixes are dropped, and trailing dots and
+// blanks of a component are not part of its name, as on the platform. Empty for
+// an empty or malformed path ("C:" with nothing after it is the drive's root
+// folder).
 std::string NativePath(std::u16string_view path);
 std::string NativePath(const WCHAR* path);
 
