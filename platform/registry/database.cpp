@@ -73,8 +73,22 @@ void RegisterSchema(const char* sql) {
 }
 
 namespace {
+// A nested call runs inside a savepoint of the outer transaction, so that work
+// that fails undoes only its own changes.
+bool RunNested(const std::function<bool(sqlite3* db)>& work) {
+  sqlite3* db = connection.db;
+  if (!Exec(db, "SAVEPOINT nested")) return false;
+  ++connection.depth;
+  bool ok = work(db);
+  --connection.depth;
+  if (ok) return Exec(db, "RELEASE nested");
+  Exec(db, "ROLLBACK TO nested");
+  Exec(db, "RELEASE nested");
+  return false;
+}
+
 bool RunTransaction(const char* begin, const std::function<bool(sqlite3* db)>& work) {
-  if (connection.depth > 0) return work(connection.db);
+  if (connection.depth > 0) return RunNested(work);
   sqlite3* db = Open();
   if (db == nullptr) return false;
   if (!Exec(db, begin)) return false;

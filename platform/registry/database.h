@@ -13,7 +13,8 @@ namespace platform {
 // Runs `work` inside one immediate transaction on this thread's connection to
 // the database; commits when it returns true, rolls back when it returns false.
 // The result is what `work` returned, or false when the database could not be
-// opened or the commit failed. Nested calls join the outer transaction.
+// opened or the commit failed. A nested call runs in a savepoint of the outer
+// transaction: when its work returns false only its own changes are undone.
 bool WithDatabase(const std::function<bool(sqlite3* db)>& work);
 // The same for work that only reads: a deferred transaction that sees one
 // consistent state and does not block other readers.
