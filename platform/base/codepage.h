@@ -3,6 +3,9 @@
 // its default-character behaviour for what a page cannot hold.
 #pragma once
 
+#include <string>
+#include <string_view>
+
 #include "platform/base/types.h"
 
 constexpr UINT CP_ACP = 0;
@@ -11,10 +14,14 @@ constexpr UINT CP_THREAD_ACP = 3;
 constexpr UINT CP_UTF8 = 65001;
 
 constexpr DWORD MB_PRECOMPOSED = 0x00000001;
+constexpr DWORD MB_COMPOSITE = 0x00000002;
+constexpr DWORD MB_USEGLYPHCHARS = 0x00000004;
 constexpr DWORD MB_ERR_INVALID_CHARS = 0x00000008;
 constexpr DWORD WC_NO_BEST_FIT_CHARS = 0x00000400;
 constexpr DWORD WC_COMPOSITECHECK = 0x00000200;
 constexpr DWORD WC_DEFAULTCHAR = 0x00000040;
+constexpr DWORD WC_DISCARDNS = 0x00000010;
+constexpr DWORD WC_SEPCHARS = 0x00000020;
 constexpr DWORD WC_ERR_INVALID_CHARS = 0x00000080;
 
 QXAPI UINT GetACP();
@@ -36,6 +43,13 @@ QXAPI int WideCharToMultiByte(UINT codePage, DWORD flags, LPCWSTR wideChar, int 
 // sized for it); TRUE.
 QXAPI BOOL CharToOemW(LPCWSTR source, LPSTR dest);
 QXAPI BOOL CharToOemBuffW(LPCWSTR source, LPSTR dest, DWORD length);
+
+namespace platform {
+// Whole-text conversions for the stand-in's own code (INI files in the ANSI
+// page, texts shown on a terminal); empty for an empty text or an unknown page.
+std::u16string MultiByteToWide(UINT codePage, std::string_view text);
+std::string WideToMultiByte(UINT codePage, std::u16string_view text);
+}  // namespace platform
 
 namespace platform::test {
 // Sets the system's ANSI page and, from it, the OEM page (932 → 932, 1252 → 437,

@@ -1,7 +1,7 @@
 // Message boxes. Nothing blocks: each box is recorded (text, caption, style),
 // printed to standard error, and answered from a script that tests set (or
-// $QX_MESSAGEBOX_ANSWERS, a comma-separated list of answer numbers); without a
-// scripted answer a box returns its default button.
+// $QX_MESSAGEBOX_ANSWERS, a comma-separated list of answer numbers or names);
+// without a scripted answer a box returns its default button.
 #pragma once
 
 #include <string>
@@ -15,6 +15,7 @@ constexpr UINT MB_ABORTRETRYIGNORE = 0x00000002;
 constexpr UINT MB_YESNOCANCEL = 0x00000003;
 constexpr UINT MB_YESNO = 0x00000004;
 constexpr UINT MB_RETRYCANCEL = 0x00000005;
+constexpr UINT MB_CANCELTRYCONTINUE = 0x00000006;
 constexpr UINT MB_ICONHAND = 0x00000010;
 constexpr UINT MB_ICONERROR = MB_ICONHAND;
 constexpr UINT MB_ICONSTOP = MB_ICONHAND;
@@ -26,6 +27,7 @@ constexpr UINT MB_ICONINFORMATION = MB_ICONASTERISK;
 constexpr UINT MB_DEFBUTTON1 = 0x00000000;
 constexpr UINT MB_DEFBUTTON2 = 0x00000100;
 constexpr UINT MB_DEFBUTTON3 = 0x00000200;
+constexpr UINT MB_DEFBUTTON4 = 0x00000300;
 constexpr UINT MB_APPLMODAL = 0x00000000;
 constexpr UINT MB_SYSTEMMODAL = 0x00001000;
 constexpr UINT MB_TASKMODAL = 0x00002000;
@@ -39,7 +41,14 @@ constexpr int IDRETRY = 4;
 constexpr int IDIGNORE = 5;
 constexpr int IDYES = 6;
 constexpr int IDNO = 7;
+constexpr int IDTRYAGAIN = 10;
+constexpr int IDCONTINUE = 11;
+constexpr DWORD ERROR_INVALID_MSGBOX_STYLE = 1158;
 
+// Returns the next scripted answer, else the default button (MB_DEFBUTTON1 to
+// 4 among the style's buttons, the first when the style has fewer); 0 with
+// ERROR_INVALID_MSGBOX_STYLE for an unknown button style. A null caption is
+// shown as "Error".
 QXAPI int MessageBoxW(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type);
 
 namespace platform::test {
@@ -52,8 +61,11 @@ struct MessageBoxRecord {
 // Boxes shown so far in this process, oldest first.
 std::vector<MessageBoxRecord> MessageBoxes();
 void ClearMessageBoxes();
-// Answers for the next boxes, in order.
+// Answers for the next boxes, in order, after those already queued.
 void QueueMessageBoxAnswers(const std::vector<int>& answers);
+// Drops the queued answers and reads $QX_MESSAGEBOX_ANSWERS again (numbers or
+// the names "ok", "cancel", "yes", "no", ...).
+void ReadMessageBoxAnswers();
 // Stops printing boxes to standard error (tests that show many).
 void SetMessageBoxesQuiet(bool quiet);
 }  // namespace platform::test
