@@ -12,6 +12,7 @@ namespace {
 // clang-format off
 const Command kCommands[] = {
     {"printer",  "add, list, show, change and remove printers",          SetupPrinterCommand},
+    {"desc",     "show a printer description as the driver loads it",    SetupDescCommand},
 };
 // clang-format on
 
