@@ -9,6 +9,7 @@ namespace {
 
 struct EngineDevice {
   DHPDEV dhpdev = nullptr;
+  PFN_DrvCopyBits copyBits = nullptr;
   std::u16string driverPath;
   std::u16string dataFile;
 };
@@ -54,6 +55,19 @@ DHPDEV FindEngineDevicePdev(HDEV hdev) {
   std::lock_guard<std::mutex> guard(table.lock);
   EngineDevice* d = FindLocked(table, hdev);
   return d ? d->dhpdev : nullptr;
+}
+
+void SetEngineDeviceCopyBits(HDEV hdev, PFN_DrvCopyBits copyBits) {
+  DeviceTable& table = Devices();
+  std::lock_guard<std::mutex> guard(table.lock);
+  if (EngineDevice* d = FindLocked(table, hdev)) d->copyBits = copyBits;
+}
+
+PFN_DrvCopyBits FindEngineDeviceCopyBits(HDEV hdev) {
+  DeviceTable& table = Devices();
+  std::lock_guard<std::mutex> guard(table.lock);
+  EngineDevice* d = FindLocked(table, hdev);
+  return d ? d->copyBits : nullptr;
 }
 
 void DeleteEngineDevice(HDEV hdev) {

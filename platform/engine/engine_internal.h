@@ -72,6 +72,10 @@ std::optional<PaletteInfo> FindPalette(HPALETTE hpal);
 HDEV CreateEngineDevice(const std::u16string& driverPath, const std::u16string& dataFile);
 void SetEngineDevicePdev(HDEV hdev, DHPDEV dhpdev);
 DHPDEV FindEngineDevicePdev(HDEV hdev);
+// The driver's DrvCopyBits, through which the engine hands what it drew for a
+// device-managed surface to the device.
+void SetEngineDeviceCopyBits(HDEV hdev, PFN_DrvCopyBits copyBits);
+PFN_DrvCopyBits FindEngineDeviceCopyBits(HDEV hdev);
 void DeleteEngineDevice(HDEV hdev);
 
 // ---------------------------------------------------------------------------
@@ -96,6 +100,7 @@ ULONG FormatMask(ULONG format);
 ULONG Rop3(BYTE rop, ULONG pattern, ULONG source, ULONG target);
 inline bool RopUsesSource(BYTE rop) { return ((rop >> 2) ^ rop) & 0x33; }
 inline bool RopUsesPattern(BYTE rop) { return ((rop >> 4) ^ rop) & 0x0F; }
+inline bool RopUsesTarget(BYTE rop) { return ((rop >> 1) ^ rop) & 0x55; }
 // The ternary operation of a mix's foreground code (R2_*).
 BYTE MixToRop3(MIX mix);
 
