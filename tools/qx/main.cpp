@@ -13,6 +13,7 @@ namespace {
 const Command kCommands[] = {
     {"printer",  "add, list, show, change and remove printers",          SetupPrinterCommand},
     {"desc",     "show a printer description as the driver loads it",    SetupDescCommand},
+    {"settings", "make, show, change, merge and check settings records", SetupSettingsCommand},
 };
 // clang-format on
 

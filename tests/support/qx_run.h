@@ -1,0 +1,22 @@
+// Runs the built qx command in a child process, as a user would.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace qxtest {
+
+struct QxResult {
+  int status = -1;  // exit status; -1 when it did not exit normally
+  std::string out;
+  std::string err;
+};
+
+// Quotes one argument for the shell.
+std::string ShellQuote(const std::string& text);
+// Runs "qx ARGS..." with $QX_ROOT set to `root`.
+QxResult RunQx(const std::string& root, const std::vector<std::string>& args);
+
+std::string ReadFileBytes(const std::string& path);
+
+}  // namespace qxtest
