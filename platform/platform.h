@@ -9,6 +9,7 @@
 #include "platform/base/system.h"
 #include "platform/base/text.h"
 #include "platform/base/types.h"
+#include "platform/engine/ddi.h"
 #include "platform/files/files.h"
 #include "platform/files/folders.h"
 #include "platform/files/paths.h"
