@@ -12,6 +12,7 @@ namespace {
 // clang-format off
 const Command kCommands[] = {
     {"printer",  "add, list, show, change and remove printers",          SetupPrinterCommand},
+    {"view",     "render a stream's pages to PNG or list what it holds",  SetupViewCommand},
     {"desc",     "show a printer description as the driver loads it",    SetupDescCommand},
     {"settings", "make, show, change, merge and check settings records", SetupSettingsCommand},
 };
