@@ -96,10 +96,11 @@ constexpr FLONG FP_WINDINGMODE = 0x00000002;
 // ---------------------------------------------------------------------------
 // Brushes.
 
+// iSolidColor: the colour index of a solid brush in the target's format;
+// 0xFFFFFFFF when the brush is not solid.
 struct BRUSHOBJ {
-  ULONG
-      iSolidColor;  // colour index of a solid brush in the target's format; 0xFFFFFFFF if not solid
-  PVOID pvRbrush;   // the driver's realisation, once made
+  ULONG iSolidColor;
+  PVOID pvRbrush;  // the driver's realisation, once made
   FLONG flColorType;
 };
 
