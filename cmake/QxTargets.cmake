@@ -32,6 +32,15 @@ function(qx_unit_tests name dir)
                        PROPERTIES ENVIRONMENT "QX_TEST_DATA=${PROJECT_SOURCE_DIR}/tests/data;QX_SOURCE_DIR=${PROJECT_SOURCE_DIR};QX_BUILD_DIR=${PROJECT_BINARY_DIR}")
 endfunction()
 
+# A fuzz build (clang, QX_FUZZ on) gives every library coverage instrumentation,
+# so that the fuzz targets see into the code they drive; scripts/run-fuzz adds
+# the address and undefined-behaviour sanitizers through QX_SANITIZE.
+# Warnings stay errors in the regular (gcc) builds; a fuzz build only reports
+# clang's own, so that they never keep the fuzz targets from running.
+if(QX_FUZZ)
+  add_compile_options(-fsanitize=fuzzer-no-link -Wno-error)
+endif()
+
 # qx_fuzz_target(NAME SOURCE LIBS...) builds a libFuzzer target when QX_FUZZ is on.
 function(qx_fuzz_target name source)
   if(NOT QX_FUZZ)
@@ -41,6 +50,16 @@ function(qx_fuzz_target name source)
   target_compile_options(${name} PRIVATE -fsanitize=fuzzer)
   target_link_options(${name} PRIVATE -fsanitize=fuzzer)
   target_link_libraries(${name} PRIVATE ${ARGN})
+endfunction()
+
+# qx_fuzz_targets(DIR LIBS...) builds each DIR/<name>_fuzz.cpp as the fuzz target
+# <name>_fuzz linked with LIBS.
+function(qx_fuzz_targets dir)
+  file(GLOB sources CONFIGURE_DEPENDS ${dir}/*_fuzz.cpp)
+  foreach(source IN LISTS sources)
+    get_filename_component(name ${source} NAME_WE)
+    qx_fuzz_target(${name} ${source} ${ARGN})
+  endforeach()
 endfunction()
 
 # qx_driver_library(NAME DIRS...) builds one of the print system's libraries:

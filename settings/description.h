@@ -47,8 +47,9 @@ struct CustomSizeRange {
 };
 
 // One constraint: choosing option1 of feature1 rules out option2 of feature2.
-// Options are kNoOption when the entry named none; feature1 is
-// kUnresolvedFeature when some name did not resolve (the entry never applies).
+// Options are kNoOption when the entry named none. An entry in which some name
+// did not resolve never applies: its features are kUnresolvedFeature and its
+// options kNoOption.
 struct Constraint {
   int feature1;
   int option1;
@@ -57,7 +58,7 @@ struct Constraint {
 };
 
 struct OrderDependency {
-  int feature;         // kUnresolvedFeature when a name did not resolve
+  int feature;         // kUnresolvedFeature (option kNoOption) when a name did not resolve
   int option;          // kNoOption for none
   std::int32_t order;  // 24.8
   std::uint16_t section;

@@ -95,6 +95,9 @@ struct Resolved {
   bool ok() const { return feature >= 0 && option != -1; }
 };
 
+// What an entry holds when one of its names does not resolve.
+constexpr Resolved kNeverApplies{kUnresolvedFeature, kNoOption};
+
 Resolved Resolve(const ParsedDescription& record, const char* keyword, const char* option) {
   Resolved r{kUnresolvedFeature, option == nullptr ? kNoOption : -1};
   const ParsedFeature* f = FeatureNamed(record, keyword, &r.feature);
@@ -202,7 +205,8 @@ void WriteOrderDependencies(BlockWriter& w, const ParsedDescription& r) {
   std::uint32_t e = at + L::kTableHeaderSize;
   for (const ParsedOrderDependency* d = r.orderDependencies; d; d = d->next) {
     Resolved x = Resolve(r, d->keyword, d->option);
-    w.U16(e, static_cast<std::uint16_t>(x.ok() ? x.feature : kUnresolvedFeature));
+    if (!x.ok()) x = kNeverApplies;
+    w.U16(e, static_cast<std::uint16_t>(x.feature));
     w.U16(e + 2, static_cast<std::uint16_t>(x.option));
     w.I32(e + 4, d->order);
     w.U16(e + 8, d->section);
@@ -222,7 +226,8 @@ void WriteConstraints(BlockWriter& w, const ParsedDescription& r) {
   for (const ParsedConstraint* c = r.constraints; c; c = c->next) {
     Resolved a = Resolve(r, c->keyword1, c->option1);
     Resolved b = Resolve(r, c->keyword2, c->option2);
-    w.U16(e, static_cast<std::uint16_t>(a.ok() && b.ok() ? a.feature : kUnresolvedFeature));
+    if (!a.ok() || !b.ok()) a = b = kNeverApplies;
+    w.U16(e, static_cast<std::uint16_t>(a.feature));
     w.U16(e + 2, static_cast<std::uint16_t>(a.option));
     w.U16(e + 4, static_cast<std::uint16_t>(b.feature));
     w.U16(e + 6, static_cast<std::uint16_t>(b.option));

@@ -357,6 +357,7 @@ TEST(DescriptionParser, ConstraintsAndOrderDependencies) {
       "*UIConstraints: *PageSize A0 *Duplex DuplexNoTumble\n"
       "*UIConstraints: *Duplex *PageSize\n"
       "*UIConstraints: *PageSize A5 *Duplex\n"      // no such option: never applies
+      "*UIConstraints: *PageSize A0 *Missing\n"     // no such feature: never applies
       "*UIConstraints: *PageSize A0\n"              // no second keyword: skipped
       "*UIConstraints: *PageSize A0 *Duplex x y\n"  // five words: skipped
       "*OrderDependency: 20 AnySetup *Duplex\n"
@@ -367,7 +368,7 @@ TEST(DescriptionParser, ConstraintsAndOrderDependencies) {
       "*OrderDependency: 50 AnySetup\n");
   ASSERT_NE(block, nullptr);
   Description d(block.get());
-  ASSERT_EQ(d.ConstraintCount(), 3);
+  ASSERT_EQ(d.ConstraintCount(), 4);
   Constraint c0 = d.ConstraintAt(0);
   EXPECT_EQ(c0.feature1, 1);  // PageSize is the second feature
   EXPECT_EQ(c0.option1, 1);
@@ -377,7 +378,13 @@ TEST(DescriptionParser, ConstraintsAndOrderDependencies) {
   EXPECT_EQ(c1.feature1, 0);
   EXPECT_EQ(c1.option1, kNoOption);
   EXPECT_EQ(c1.option2, kNoOption);
-  EXPECT_EQ(d.ConstraintAt(2).feature1, kUnresolvedFeature);
+  for (int i : {2, 3}) {
+    Constraint c = d.ConstraintAt(i);
+    EXPECT_EQ(c.feature1, kUnresolvedFeature);
+    EXPECT_EQ(c.option1, kNoOption);
+    EXPECT_EQ(c.feature2, kUnresolvedFeature);
+    EXPECT_EQ(c.option2, kNoOption);
+  }
   ASSERT_EQ(d.OrderDependencyCount(), 3);
   EXPECT_EQ(d.OrderDependencyAt(0).feature, 0);
   EXPECT_EQ(d.OrderDependencyAt(0).option, kNoOption);
@@ -386,6 +393,7 @@ TEST(DescriptionParser, ConstraintsAndOrderDependencies) {
   EXPECT_EQ(d.OrderDependencyAt(1).section, 16);
   EXPECT_EQ(d.OrderDependencyAt(1).option, 1);
   EXPECT_EQ(d.OrderDependencyAt(2).feature, kUnresolvedFeature);
+  EXPECT_EQ(d.OrderDependencyAt(2).option, kNoOption);
   EXPECT_EQ(d.OrderDependencyAt(2).section, 32);
 }
 

@@ -153,12 +153,16 @@ bool CheckFeatures(const BlockCheck& c, FeatureCounts& counts) {
   return position == total;
 }
 
-// A feature position and an option position of a table entry.
+// A feature position and an option position of a table entry that applies:
+// the option is none (255) or one the feature has.
 bool EntryFits(const FeatureCounts& counts, int feature, int option) {
-  bool optionMarker = option == kNoOption || option == -1;
-  if (feature == kUnresolvedFeature) return optionMarker;
   if (feature < 0 || feature >= counts.count) return false;
-  return optionMarker || (option >= 0 && option < counts.options[feature]);
+  return option == kNoOption || (option >= 0 && option < counts.options[feature]);
+}
+
+// An entry that never applies holds no positions.
+bool NeverApplies(int feature, int option) {
+  return feature == kUnresolvedFeature && option == kNoOption;
 }
 
 bool CheckTable(const BlockCheck& c, std::uint32_t member, std::uint32_t entrySize,
@@ -179,9 +183,11 @@ bool CheckConstraints(const BlockCheck& c, const FeatureCounts& counts) {
   if (!CheckTable(c, L::kConstraints, L::kConstraintEntrySize, &at, &count)) return false;
   for (std::uint32_t i = 0; i < count; ++i, at += L::kConstraintEntrySize) {
     const unsigned char* e = c.Bytes() + at;
+    if (NeverApplies(LoadI16(e), LoadI16(e + 2)) && NeverApplies(LoadI16(e + 4), LoadI16(e + 6))) {
+      continue;
+    }
     if (!EntryFits(counts, LoadI16(e), LoadI16(e + 2))) return false;
     if (!EntryFits(counts, LoadI16(e + 4), LoadI16(e + 6))) return false;
-    if (LoadI16(e) != kUnresolvedFeature && LoadI16(e + 4) == kUnresolvedFeature) return false;
   }
   return true;
 }
@@ -191,7 +197,10 @@ bool CheckOrderDependencies(const BlockCheck& c, const FeatureCounts& counts) {
   if (!CheckTable(c, L::kOrderDependencies, L::kOrderEntrySize, &at, &count)) return false;
   for (std::uint32_t i = 0; i < count; ++i, at += L::kOrderEntrySize) {
     const unsigned char* e = c.Bytes() + at;
-    if (!EntryFits(counts, LoadI16(e), LoadI16(e + 2))) return false;
+    if (!NeverApplies(LoadI16(e), LoadI16(e + 2)) &&
+        !EntryFits(counts, LoadI16(e), LoadI16(e + 2))) {
+      return false;
+    }
   }
   return true;
 }
