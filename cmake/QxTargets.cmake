@@ -28,8 +28,7 @@ function(qx_unit_tests name dir)
   endif()
   add_executable(${name} ${tests})
   target_link_libraries(${name} PRIVATE ${ARGN} qx_test_main GTest::gtest GTest::gmock)
-  gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
-                       PROPERTIES ENVIRONMENT "QX_TEST_DATA=${PROJECT_SOURCE_DIR}/tests/data;QX_SOURCE_DIR=${PROJECT_SOURCE_DIR};QX_BUILD_DIR=${PROJECT_BINARY_DIR}")
+  gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60)
 endfunction()
 
 # A fuzz build (clang, QX_FUZZ on) gives every library coverage instrumentation,

@@ -40,12 +40,12 @@ std::string MakeTempDir(const std::string& name) {
 
 std::string SourceDir() {
   const char* dir = std::getenv("QX_SOURCE_DIR");
-  return dir ? dir : ".";
+  return dir && *dir ? dir : QX_SOURCE_DIR_DEFAULT;
 }
 
 std::string BuildDir() {
   const char* dir = std::getenv("QX_BUILD_DIR");
-  return dir ? dir : ".";
+  return dir && *dir ? dir : QX_BUILD_DIR_DEFAULT;
 }
 
 }  // namespace qxtest
