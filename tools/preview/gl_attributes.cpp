@@ -172,7 +172,7 @@ void DoLineType(Interpreter& in, const GlCall& call) {
     type.solid = true;
     return;
   }
-  int number = static_cast<int>(v[0]);
+  int number = ClampedInt(v[0]);
   if (number == 0 || number < -8 || number > 8) {
     type.solid = true;
     if (number != 0) in.Report(call.offset, "a line type beyond 8 is drawn solid");
@@ -190,7 +190,7 @@ void DoUserLineType(Interpreter& in, const GlCall& call) {
     in.gl.userLineTypes.clear();
     return;
   }
-  int number = static_cast<int>(v[0]);
+  int number = ClampedInt(v[0]);
   if (v.size() == 1) {
     in.gl.userLineTypes.erase(number);
     return;
@@ -215,7 +215,7 @@ void DoLineAttributes(Interpreter& in, const GlCall& call) {
     return;
   }
   for (size_t i = 0; i + 1 < v.size(); i += 2) {
-    int kind = static_cast<int>(v[i]);
+    int kind = ClampedInt(v[i]);
     double value = v[i + 1];
     if (kind == 1 && value >= 1 && value <= 4) {
       in.gl.cap = kCaps[static_cast<int>(value) - 1];
@@ -232,14 +232,14 @@ void DoLineAttributes(Interpreter& in, const GlCall& call) {
 void DoFillType(Interpreter& in, const GlCall& call) {
   const std::vector<double>& v = Values(call);
   FillTypeState& type = in.gl.fillType;
-  type.type = v.empty() ? 1 : static_cast<int>(v[0]);
+  type.type = v.empty() ? 1 : ClampedInt(v[0]);
   if (type.type == 3 || type.type == 4) {
     if (v.size() >= 2) type.spacing = v[1];
     if (v.size() >= 3) type.angle = v[2];
   } else if (type.type == 10 && v.size() >= 2) {
     type.level = v[1];
   } else if (type.type == 11 && v.size() >= 2) {
-    type.pattern = static_cast<int>(v[1]);
+    type.pattern = ClampedInt(v[1]);
   }
 }
 
@@ -250,7 +250,7 @@ void DoRasterFill(Interpreter& in, const GlCall& call) {
     in.gl.rasterFills.clear();
     return;
   }
-  int index = static_cast<int>(v[0]);
+  int index = ClampedInt(v[0]);
   if (v.size() < 3) {
     in.gl.rasterFills.erase(index);
     return;
@@ -260,7 +260,7 @@ void DoRasterFill(Interpreter& in, const GlCall& call) {
     return;
   }
   RasterFill fill;
-  fill.width = static_cast<int>(v[1]);
+  fill.width = ClampedInt(v[1]);
   fill.height = static_cast<int>(v[2]);
   size_t count = static_cast<size_t>(fill.width * fill.height);
   if (v.size() - 3 < count) {

@@ -112,7 +112,7 @@ void DoRotate(Interpreter& in, const GlCall& call) {
 void DoPage(Interpreter& in, const GlCall& call) { in.EndPage(call.offset); }
 
 void DoPens(Interpreter& in, const GlCall& call) {
-  int count = Values(call).empty() ? 8 : static_cast<int>(Values(call)[0]);
+  int count = Values(call).empty() ? 8 : ClampedInt(Values(call)[0]);
   in.palette.size = std::clamp(count, 2, 256);
 }
 

@@ -239,7 +239,7 @@ void DoSlant(Interpreter& in, const GlCall& call) {
 }
 
 void DoLabelOrigin(Interpreter& in, const GlCall& call) {
-  int origin = Values(call).empty() ? 1 : static_cast<int>(Values(call)[0]);
+  int origin = Values(call).empty() ? 1 : ClampedInt(Values(call)[0]);
   bool known = (origin >= 1 && origin <= 9) || (origin >= 11 && origin <= 19) || origin == 21;
   if (!known) in.Report(call.offset, "a label origin (LO) the previewer does not know");
   in.gl.label.origin = known ? origin : 1;
@@ -273,8 +273,8 @@ void FontDefinition(Interpreter& in, const GlCall& call, bool alternate) {
   const std::vector<double>& v = Values(call);
   LabelState& l = in.gl.label;
   for (size_t i = 0; i + 1 < v.size(); i += 2) {
-    int kind = static_cast<int>(v[i]);
-    if (kind == 1) (alternate ? l.alternateSet : l.standardSet) = static_cast<int>(v[i + 1]);
+    int kind = ClampedInt(v[i]);
+    if (kind == 1) (alternate ? l.alternateSet : l.standardSet) = ClampedInt(v[i + 1]);
     if (kind == 3 && v[i + 1] > 0) l.pitch = v[i + 1];
     if (kind == 4 && v[i + 1] > 0) l.points = v[i + 1];
   }

@@ -297,7 +297,7 @@ void DoArcRelative(Interpreter& in, const GlCall& call) {
 // last one and leaves polygon mode with the pen where PM0 found it.
 void DoPolygonMode(Interpreter& in, const GlCall& call) {
   GlState& gl = in.gl;
-  int mode = Values(call).empty() ? 0 : static_cast<int>(Values(call)[0]);
+  int mode = Values(call).empty() ? 0 : ClampedInt(Values(call)[0]);
   if (mode == 0) {
     gl.polygonMode = true;
     gl.polygon.clear();

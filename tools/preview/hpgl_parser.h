@@ -37,6 +37,14 @@ struct RawParams {
   bool terminated = false;  // the terminator was found (and consumed)
 };
 
+// A parameter as an integer: truncated, and limited so that any value a
+// stream carries converts without overflow.
+inline int ClampedInt(double value) {
+  if (!(value > -1e9)) return value < 0 ? -1000000000 : 0;
+  if (!(value < 1e9)) return 1000000000;
+  return static_cast<int>(value);
+}
+
 // Skips what may stand between commands: blanks, line ends, ";".
 void SkipSeparators(ByteCursor& in);
 

@@ -147,7 +147,6 @@ void PaintStroke(cairo_t* cr, const Painter& p, const StrokeMark& m, Ink ink) {
 // Hatch lines along `direction`, `spacing` apart through the anchor, over
 // the outline's extent (the outline is the clip).
 void AddHatchLines(cairo_t* cr, const Painter& p, const FillMark& m, Point direction) {
-  std::optional<Rect> box;
   double spacing = m.fill.spacing;
   Point n{-direction.y, direction.x};
   double tMin = 1e300, tMax = -1e300, sMin = 1e300, sMax = -1e300;
@@ -166,8 +165,13 @@ void AddHatchLines(cairo_t* cr, const Painter& p, const FillMark& m, Point direc
   if (!(spacing > 0) || !(tMax >= tMin) || !std::isfinite(tMax - tMin)) return;
   double count = (tMax - tMin) / spacing;
   if (count > kMaxHatchLines) spacing *= count / kMaxHatchLines;
-  for (double k = std::ceil(tMin / spacing); k * spacing <= tMax; k += 1) {
-    Point base{m.fill.anchor.x + n.x * k * spacing, m.fill.anchor.y + n.y * k * spacing};
+  // Lines counted from the first one, so that far from the anchor each
+  // step still moves.
+  double first = std::ceil(tMin / spacing) * spacing;
+  int lines = static_cast<int>(std::min((tMax - first) / spacing, kMaxHatchLines)) + 1;
+  for (int i = 0; i < lines; ++i) {
+    double t = first + i * spacing;
+    Point base{m.fill.anchor.x + n.x * t, m.fill.anchor.y + n.y * t};
     Point a = ToImage(p.toImage, {base.x + direction.x * sMin, base.y + direction.y * sMin});
     Point b = ToImage(p.toImage, {base.x + direction.x * sMax, base.y + direction.y * sMax});
     cairo_move_to(cr, a.x, a.y);

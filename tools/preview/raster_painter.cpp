@@ -34,8 +34,7 @@ std::vector<int> Lookup(int from, int to, double origin, double step, int count)
   out.reserve(static_cast<size_t>(std::max(0, to - from)));
   for (int x = from; x < to; ++x) {
     double at = (x + 0.5 - origin) / step;
-    int index = static_cast<int>(std::floor(at));
-    out.push_back(at >= 0 && index < count ? index : -1);
+    out.push_back(at >= 0 && at < count ? static_cast<int>(at) : -1);
   }
   return out;
 }

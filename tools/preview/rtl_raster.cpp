@@ -360,7 +360,11 @@ PclEscape ReadPclEscape(ByteCursor& in) {
     bool combined = p >= 96 && p <= 126;
     bool final = p >= 64 && p <= 94;
     if (!combined && !final) {
-      out.malformed = true;
+      if (out.commands.empty() || c.hasValue) {
+        out.malformed = true;
+      } else {
+        out.leftOpen = true;
+      }
       return out;
     }
     in.Next();

@@ -35,7 +35,8 @@ struct PclEscape {
   size_t offset = 0;
   bool twoCharacter = false;  // ESC and one byte, as ESC E
   std::vector<PclCommand> commands;
-  bool malformed = false;
+  bool malformed = false;  // no command could be read
+  bool leftOpen = false;   // the last parameter asked for more, and none came
 };
 
 // Reads one escape sequence; the cursor is at its ESC byte.

@@ -100,6 +100,7 @@ class StreamReader {
       }
       return;
     }
+    if (escape.leftOpen) in_.Report(start, "an escape sequence left open (it ends in lower case)");
     const PclCommand& first = escape.commands.front();
     if (!escape.twoCharacter && first.introducer == '%' && first.group == 0) {
       SwitchLanguage(first);
