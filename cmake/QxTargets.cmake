@@ -73,6 +73,7 @@ function(qx_driver_library name)
   target_link_libraries(qx_${lower} PUBLIC qxplatform)
   add_library(${name} SHARED $<TARGET_OBJECTS:qx_${lower}>)
   target_link_libraries(${name} PRIVATE qx_${lower})
-  target_link_options(${name} PRIVATE -Wl,--no-undefined)
+  target_link_options(${name} PRIVATE -Wl,--no-undefined
+                      -Wl,--version-script=${PROJECT_SOURCE_DIR}/cmake/driver_exports.map)
   set_target_properties(${name} PROPERTIES PREFIX "" OUTPUT_NAME ${name} SUFFIX ".so")
 endfunction()

@@ -2,13 +2,15 @@
 #include "resources/module_resources.h"
 
 #include "resources/font_metric_records.h"
+#include "resources/string_table.h"
 
 namespace resources {
 
 const QX_RESOURCE_TABLE* ModuleResources() {
   static const QX_RESOURCE_TABLE table = [] {
     std::span<const QX_RESOURCE> fonts = FontMetricRecords();
-    return QX_RESOURCE_TABLE{fonts.data(), fonts.size(), nullptr, 0};
+    std::span<const QX_STRING> strings = StringTable();
+    return QX_RESOURCE_TABLE{fonts.data(), fonts.size(), strings.data(), strings.size()};
   }();
   return &table;
 }

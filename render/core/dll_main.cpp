@@ -1,6 +1,7 @@
 // Entry point the loader calls when the render library is attached to or detached
 // from a process, and the library's resource table.
 #include "platform/platform.h"
+#include "render/core/device_context.h"
 #include "resources/module_resources.h"
 #include "settings/resource_module.h"
 
@@ -10,6 +11,9 @@ QX_EXPORT const QX_RESOURCE_TABLE* QxModuleResources() { return resources::Modul
 QX_EXPORT BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
   // The description parser names East Asian fonts from this library's font
   // metric records.
-  if (reason == DLL_PROCESS_ATTACH) settings::SetResourceModule(instance);
+  if (reason == DLL_PROCESS_ATTACH) {
+    render::SetLibraryModule(instance);
+    settings::SetResourceModule(instance);
+  }
   return TRUE;
 }

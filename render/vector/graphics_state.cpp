@@ -1,0 +1,13 @@
+// The graphics-state reset.
+#include "render/vector/graphics_state.h"
+
+#include "render/core/device_context.h"
+
+namespace render {
+
+void ResetGraphicsState(DeviceContext& dc) {
+  dc.vector.polylineOpen = false;
+  dc.vector.polylineEnd = {0, 0};
+}
+
+}  // namespace render
