@@ -13,11 +13,6 @@ BOOL NotYet() {
 }
 }  // namespace
 
-BOOL DrvStartDoc(SURFOBJ*, LPWSTR, DWORD) { return NotYet(); }
-BOOL DrvStartPage(SURFOBJ*) { return NotYet(); }
-BOOL DrvSendPage(SURFOBJ*) { return NotYet(); }
-BOOL DrvEndDoc(SURFOBJ*, FLONG) { return NotYet(); }
-ULONG DrvEscape(SURFOBJ*, ULONG, ULONG, PVOID, ULONG, PVOID) { return 0; }
 BOOL DrvStrokePath(SURFOBJ*, PATHOBJ*, CLIPOBJ*, XFORMOBJ*, BRUSHOBJ*, POINTL*, LINEATTRS*, MIX) {
   return NotYet();
 }

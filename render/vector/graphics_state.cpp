@@ -10,4 +10,11 @@ void ResetGraphicsState(DeviceContext& dc) {
   dc.vector.polylineEnd = {0, 0};
 }
 
+void EndPage(DeviceContext& dc) {
+  ClosePolyline(dc.output, dc.vector);
+  WriteBytes(dc.output, "PG;", 3);
+  dc.vector.penUpPending = false;
+  ResetGraphicsState(dc);
+}
+
 }  // namespace render

@@ -10,4 +10,8 @@ struct DeviceContext;
 // next drawing sends them again.
 void ResetGraphicsState(DeviceContext& dc);
 
+// The page end: an open encoded polyline is ended, "PG;" written, the pen-up
+// forgotten and the graphics state reset.
+void EndPage(DeviceContext& dc);
+
 }  // namespace render
