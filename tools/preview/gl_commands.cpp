@@ -208,7 +208,9 @@ void ExecuteGlCommand(Interpreter& in, ByteCursor& cursor, const Mnemonic& mnemo
   ReadParams(in, cursor, row->syntax, call);
   call.text = cursor.bytes.subspan(mnemonic.offset, cursor.pos - mnemonic.offset);
   if (!row->keepsStroke) in.FlushStroke();
-  in.Count(mnemonic.name, call.offset);
+  // The device's MS commands are listed with the device commands; the job
+  // header's do not belong to the first page.
+  if (row->run != DoDeviceSetting) in.Count(mnemonic.name, call.offset);
   row->run(in, call);
 }
 

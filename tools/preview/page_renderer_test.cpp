@@ -143,6 +143,49 @@ TEST(PageRenderer, DeltaRowRasterPutsItsPixelsInPlace) {
   EXPECT_EQ(p.info.pages[0].rasters[0].methods, "3");
 }
 
+// A printer that does not turn landscape pages gets its images turned by the
+// driver: an image 3 wide and 2 high (rows 1 0 1 and 0 1 1) arrives as 3
+// rows of 2 pixels, each a column of the image read from the bottom up,
+// placed at the image's left and its bottom row. The page shows the image
+// as it was.
+TEST(PageRenderer, TurnedRasterOfALandscapePageShowsUpright) {
+  std::string image = "MC1,204PUPA100,201" + kEsc + "%1A" + kEsc + "*r2s3t1A" + kEsc + "*b0m1W" +
+                      "\x40" + kEsc + "*b1W" + "\x80" + kEsc + "*b1W" + "\xC0" + kEsc + "*rC" +
+                      kEsc + "%0B";
+  Picture p = RenderFirstPage(test::LandscapeSetup() + image + "PG;");
+  ASSERT_TRUE(p.image.surface);
+  EXPECT_TRUE(p.info.problems.empty()) << FormatJobInfo(p.info);
+  const char* expected[2] = {"#.#", ".##"};
+  for (int y = 0; y < 2; ++y) {
+    for (int x = 0; x < 3; ++x) {
+      EXPECT_EQ(p.Inked(100 + x, 200 + y), expected[y][x] == '#') << x << "," << y;
+    }
+  }
+}
+
+// Scaled images (ESC*r#A with 3) fill their destination size, given in
+// decipoints: 240 x 120 is 100 x 50 dots at 300 dpi, so each of the two
+// pixels of this 8-bit image covers 50 x 50 dots.
+TEST(PageRenderer, ScaledRasterFillsItsDestination) {
+  std::string palette = kEsc + "%1A" + kEsc + "*t300R" + kEsc + "*p0P" + kEsc + "*v6W" +
+                        std::string("\x00\x01\x08\x08\x08\x08", 6) + kEsc + "*v0a0b0c0i255a0b0c1I" +
+                        kEsc + "%0B";
+  std::string image = "MC1,204PUPA200,300" + kEsc + "%1A" + kEsc + "*t240h120V" + kEsc +
+                      "*r2s1t3A" + kEsc + "*b0m2W" + std::string("\x00\x01", 2) + kEsc + "*rC" +
+                      kEsc + "*p1P" + kEsc + "%0B";
+  Picture p = RenderFirstPage(PortraitSetup() + palette + image + "PG;");
+  ASSERT_TRUE(p.image.surface);
+  EXPECT_TRUE(p.info.problems.empty()) << FormatJobInfo(p.info);
+  EXPECT_EQ(p.At(201, 301), 0x000000u);
+  EXPECT_EQ(p.At(248, 348), 0x000000u);
+  EXPECT_EQ(p.At(252, 301), 0xFF0000u);
+  EXPECT_EQ(p.At(298, 348), 0xFF0000u);
+  EXPECT_TRUE(p.White(302, 320));
+  EXPECT_TRUE(p.White(250, 352));
+  ASSERT_EQ(p.info.pages[0].rasters.size(), 1u);
+  EXPECT_TRUE(p.info.pages[0].rasters[0].scaled);
+}
+
 // Black glyph text: merge 226 (texture where the source is white, the page
 // where it is black) with index 0 black and 1 white draws the set bits
 // black and leaves the rest of the page as it was.
