@@ -18,18 +18,15 @@
 
 namespace render::testing {
 
-// Enables the driver once per test process, with a module that carries the
-// library's resources (as DllMain would set it).
+// Enables the driver (again, after a test disabled it) with a module that carries
+// the library's resources, as DllMain would set it.
 inline void EnableDriverOnce() {
-  static bool done = [] {
-    HMODULE module = platform::RegisterModule(u"qx48gl64-test-resources", nullptr, 0,
-                                              resources::ModuleResources());
-    SetLibraryModule(module);
-    settings::SetResourceModule(module);
-    DRVENABLEDATA data{};
-    return DrvEnableDriver(0x30000, sizeof data, &data) != FALSE;
-  }();
-  ASSERT_TRUE(done);
+  static HMODULE module = platform::RegisterModule(u"qx48gl64-test-resources", nullptr, 0,
+                                                   resources::ModuleResources());
+  SetLibraryModule(module);
+  settings::SetResourceModule(module);
+  DRVENABLEDATA data{};
+  ASSERT_TRUE(DrvEnableDriver(0x30000, sizeof data, &data));
 }
 
 // A printer named `name` with the sample description KX-M<model>.ppd and the
@@ -37,17 +34,22 @@ inline void EnableDriverOnce() {
 struct TestPrinter {
   std::u16string name;
   HANDLE handle = nullptr;
-  TestPrinter(const char* model, const char16_t* printerName) : name(printerName) {
+  TestPrinter(const char* model, const char16_t* printerName)
+      : TestPrinter(qxtest::SourceDir() + "/printers/KX-M" + model + ".ppd", printerName,
+                    std::string("KX-M") + model) {}
+  // A printer of a description file of the test's own.
+  TestPrinter(const std::string& description, const char16_t* printerName,
+              const std::string& driverName)
+      : name(printerName) {
     EnableDriverOnce();
     platform::PrinterRecord record;
     record.name = name;
     record.portName = u"-";
     std::string why;
-    std::string description = qxtest::SourceDir() + "/printers/KX-M" + model + ".ppd";
     EXPECT_TRUE(platform::InstallDriverFiles(description, qxtest::BuildDir() + "/lib",
                                              &record.driver, &why))
         << why;
-    record.driver.name = platform::Utf8ToWide(std::string("KX-M") + model);
+    record.driver.name = platform::Utf8ToWide(driverName);
     EXPECT_TRUE(platform::AddPrinter(record));
     PRINTER_DEFAULTSW defaults{nullptr, nullptr, PRINTER_ALL_ACCESS};
     EXPECT_TRUE(OpenPrinterW(name.c_str(), &handle, &defaults));
