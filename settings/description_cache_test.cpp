@@ -145,13 +145,13 @@ TEST_F(DescriptionCache, UnusableCachesAreReparsed) {
     void (*damage)(Bytes&);
   };
   const Case kCases[] = {
-      {"truncated", [](Bytes& b) { b.resize(b.size() - 10); }},
+      {"truncated", [](Bytes& b) { b.erase(b.end() - 10, b.end()); }},
       {"too small",
        [](Bytes& b) {
          b.resize(600);
          StoreU32(b.data(), 600);
        }},
-      {"longer than its size", [](Bytes& b) { b.resize(b.size() + 8, 0); }},
+      {"longer than its size", [](Bytes& b) { b.insert(b.end(), 8, 0); }},
       {"other format version", [](Bytes& b) { StoreU16(b.data() + 24, 2); }},
       {"foreign bytes",
        [](Bytes& b) {
