@@ -152,6 +152,8 @@ class Interpreter {
   void ReportTruncated(size_t offset, std::string text);
   void Count(const std::string& command, size_t offset);
   void AddDeviceCommand(size_t offset, std::string form, std::string text, std::string meaning);
+  void AddPjlLine(PjlLine line);
+  void AddSpoolBlock(SpoolBlock block);
 
   // Marks and pages (page_builder.cpp).
   void AddMark(Mark mark);
@@ -188,6 +190,7 @@ class Interpreter {
   size_t rasterBytes_ = 0;
   bool pointsReported_ = false;
   bool rasterReported_ = false;
+  bool pagesReported_ = false;
 
   void StartPageIfNeeded(size_t offset);
   Sheet CurrentSheet() const;

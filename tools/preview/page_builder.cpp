@@ -15,6 +15,10 @@ namespace {
 // A stream with more problems than this is not worth listing one by one.
 constexpr size_t kMaxProblems = 1000;
 
+// The lists of a report stop here, and so do the pages handed on: a corrupt
+// stream of a few bytes per entry must not fill the memory with them.
+constexpr size_t kMaxListed = 10000;
+
 // Resolutions a device dot can have; the page set-up's user unit is a dot.
 constexpr double kDeviceResolutions[] = {72,  96,  100, 120, 144, 150, 180,  200,  240,
                                          300, 360, 400, 600, 720, 800, 1200, 1440, 2400};
@@ -73,8 +77,26 @@ void Interpreter::Count(const std::string& command, size_t offset) {
 
 void Interpreter::AddDeviceCommand(size_t offset, std::string form, std::string text,
                                    std::string meaning) {
-  info.deviceCommands.push_back(
-      {offset, pageNumber_, std::move(form), std::move(text), std::move(meaning)});
+  if (info.deviceCommands.size() < kMaxListed) {
+    info.deviceCommands.push_back(
+        {offset, pageNumber_, std::move(form), std::move(text), std::move(meaning)});
+  } else if (info.deviceCommands.size() == kMaxListed) {
+    Report(offset, "further device commands are not listed");
+    info.deviceCommands.push_back({offset, pageNumber_, "", "", "further ones not listed"});
+  }
+}
+
+void Interpreter::AddPjlLine(PjlLine line) {
+  if (info.pjl.size() < kMaxListed) {
+    info.pjl.push_back(std::move(line));
+  } else if (info.pjl.size() == kMaxListed) {
+    Report(line.offset, "further PJL lines are not listed");
+    info.pjl.push_back({line.offset, "further lines not listed", "", "", ""});
+  }
+}
+
+void Interpreter::AddSpoolBlock(SpoolBlock block) {
+  if (info.spoolBlocks.size() < kMaxListed) info.spoolBlocks.push_back(std::move(block));
 }
 
 void Interpreter::StartPageIfNeeded(size_t offset) {
@@ -195,8 +217,13 @@ void Interpreter::EndPage(size_t offset) {
     raster.widthMm = (r.x1 - r.x0) / 40;
     raster.heightMm = (r.y1 - r.y0) / 40;
   }
-  info.pages.push_back(pageInfo_);
-  if (sink_) sink_(std::move(page_), info.pages.back());
+  if (info.pages.size() < kMaxListed) {
+    info.pages.push_back(pageInfo_);
+    if (sink_) sink_(std::move(page_), info.pages.back());
+  } else if (info.pages.size() == kMaxListed && !pagesReported_) {
+    Report(offset, "the stream holds more pages than the previewer renders; the rest is read only");
+    pagesReported_ = true;
+  }
   page_ = Page{};
   pageInfo_ = PageInfo{};
   pageStarted_ = false;

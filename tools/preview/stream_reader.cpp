@@ -69,7 +69,7 @@ class StreamReader {
     afterJobBinderBlock_ = afterJobBinderStart_ && block.has_value();
     afterJobBinderStart_ = block && block->kind == "job start (job binder)";
     if (!block) return false;
-    in_.info.spoolBlocks.push_back(*block);
+    in_.AddSpoolBlock(*block);
     cursor_.Skip(block->size);
     return true;
   }
@@ -124,7 +124,7 @@ class StreamReader {
     if (c.parameter == 'X' && c.value == -12345) {
       in_.FlushStroke();
       if (in_.rtl.raster) in_.EndRaster(c.offset);
-      in_.info.pjl.push_back({c.offset, "ESC%-12345X", "UEL", "", ""});
+      in_.AddPjlLine({c.offset, "ESC%-12345X", "UEL", "", ""});
       mode_ = Mode::kPjl;
     } else if (c.parameter == 'A') {
       in_.Count("ESC%A", c.offset);
@@ -186,7 +186,7 @@ class StreamReader {
       }
       mode_ = Mode::kGl;
     }
-    in_.info.pjl.push_back(std::move(parsed));
+    in_.AddPjlLine(std::move(parsed));
   }
 
   void ReadFeatureBlock() {
