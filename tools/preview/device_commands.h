@@ -16,6 +16,11 @@ constexpr std::string_view kFrameClose = "\x1B\x20";
 // The framed text that switches the device to KX-GL/2.
 constexpr std::string_view kLanguageSwitch = "!-1,1,2@GL2";
 
+// The ends of a job for printers without PJL: the SIC terminator, and the
+// single end-of-transmission byte.
+constexpr std::string_view kSicEndOfJob{"\x1B[K\x01\x00\x06\x00", 7};
+constexpr char kEndOfTransmission = 0x04;
+
 // What the device does with a framed text (the bytes between the frames);
 // empty when the text is not one the driver writes.
 std::string DescribeFramedCommand(std::string_view text);

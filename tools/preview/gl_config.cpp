@@ -34,10 +34,14 @@ void DoInitialize(Interpreter& in, const GlCall&) { in.ResetGraphics(); }
 
 void DoDefaults(Interpreter& in, const GlCall&) { in.ResetAttributes(); }
 
+// PS alone is the device's own size for the paper it has: the size the
+// stream gave before (the driver writes "PS r,b;PS;" for some models), or
+// the largest sheet when it gave none.
 void DoPlotSize(Interpreter& in, const GlCall& call) {
   const std::vector<double>& v = Values(call);
-  double length = kDefaultPlotLength;
-  double width = kDefaultPlotWidth;
+  bool given = in.gl.frame.plotSizeGiven();
+  double length = given ? in.gl.frame.length() : kDefaultPlotLength;
+  double width = given ? in.gl.frame.width() : kDefaultPlotWidth;
   if (v.size() >= 1) length = v[0];
   if (v.size() >= 2) width = v[1];
   if (v.size() == 1) width = in.gl.frame.width();

@@ -34,6 +34,11 @@ class StreamReader {
   void Run() {
     while (!cursor_.AtEnd()) {
       if (SkipSpoolBlock()) continue;
+      if (cursor_.Peek() == kEndOfTransmission && mode_ != Mode::kRtl) {
+        in_.AddDeviceCommand(cursor_.pos, "control", "\\x04", "end of the job");
+        cursor_.Next();
+        continue;
+      }
       if (cursor_.Peek() == kEsc) {
         ReadEscape();
         continue;
@@ -88,6 +93,12 @@ class StreamReader {
   void ReadEscape() {
     if (cursor_.Peek(1) == 0x12) {
       ReadFramedCommand();
+      return;
+    }
+    if (cursor_.StartsWith(kSicEndOfJob)) {
+      in_.AddDeviceCommand(cursor_.pos, "control", DisplayText(kSicEndOfJob),
+                           "end of the job (SIC)");
+      cursor_.Skip(kSicEndOfJob.size());
       return;
     }
     size_t start = cursor_.pos;

@@ -62,6 +62,26 @@ TEST(StreamReader, CollectsTheJobHeaderAndDeviceCommands) {
   EXPECT_NEAR(info.pages[0].sheetHeightMm, 150, 1e-9);
 }
 
+// Printers without PJL end the job with the SIC terminator or a single 04.
+TEST(StreamReader, EndsOfJobWithoutPjl) {
+  const std::string stream =
+      test::PortraitSetup() + "PG;" + std::string("\x1B[K\x01\x00\x06\x00", 7) + "\x04";
+  JobInfo info = InterpretStream(test::Bytes(stream));
+  EXPECT_TRUE(info.problems.empty()) << FormatJobInfo(info);
+  ASSERT_EQ(info.deviceCommands.size(), 2u);
+  EXPECT_EQ(info.deviceCommands[0].meaning, "end of the job (SIC)");
+  EXPECT_EQ(info.deviceCommands[1].meaning, "end of the job");
+}
+
+// "PS;" alone keeps the sheet the stream gave just before it.
+TEST(StreamReader, PlotSizeAloneKeepsTheSheet) {
+  const std::string stream = "\x1B%0BIN;PS6000,4000;PS;SP1;PA10,10;PD20,20;PG;";
+  JobInfo info = InterpretStream(test::Bytes(stream));
+  ASSERT_EQ(info.pages.size(), 1u);
+  EXPECT_NEAR(info.pages[0].sheetWidthMm, 150, 1e-9);
+  EXPECT_NEAR(info.pages[0].sheetHeightMm, 100, 1e-9);
+}
+
 TEST(StreamReader, JobBinderBlocksAreSkipped) {
   std::string start(1, '\x02');
   start += std::string(3, '\0') + std::string(32, '\x01');
