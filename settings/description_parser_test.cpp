@@ -102,10 +102,11 @@ TEST(DescriptionParser, PrinterFunctionIsBareHexadecimal) {
 
 TEST(DescriptionParser, WrongFormsAreSkipped) {
   Block block = Flatten(
-      "*PrinterType: ^Symbol\n"     // class 2 takes no symbol
-      "*ColorDevice: \"True\"\n"    // class 4 takes no quoted value
-      "*NickName Option: \"x\"\n"   // an option keyword where none belongs
-      "*PageSize: \"no option\"\n"  // and none where one is needed
+      "*PrinterType: ^Symbol\n"       // class 2 takes no symbol
+      "*ColorDevice: \"True\"\n"      // class 4 takes no quoted value
+      "*NickName Option: \"x\"\n"     // an option keyword where none belongs
+      "*PageSize: \"no option\"\n"    // and none where one is needed
+      "*OutputBin Bad/<zz>: \"x\"\n"  // a malformed translation leaves no option
       "*PrinterType: \"7\"\n"
       "*NickName: \"kept\"\n");
   ASSERT_NE(block, nullptr);
@@ -114,6 +115,7 @@ TEST(DescriptionParser, WrongFormsAreSkipped) {
   EXPECT_FALSE(d.ColorDevice());
   EXPECT_EQ(d.NickName(), "kept");
   EXPECT_FALSE(d.Predefined(kPageSize));
+  EXPECT_EQ(d.Predefined(kOutputBin).OptionCount(), 0);
 }
 
 TEST(DescriptionParser, PageSizeOptions) {

@@ -134,6 +134,13 @@ ParsedFeature* FindParsedFeature(const ParsedDescription& record, std::string_vi
 ParseStatus FindOrCreateOption(ParseState& state, ParsedFeature* feature,
                                const DescriptionEntry& entry, ParsedOption** option) {
   ParsedOption* o = FindParsedOption(feature, entry.Option());
+  // The translation is decoded first, so that a malformed one leaves no option.
+  char* translation = nullptr;
+  if (entry.HasTranslation() && (o == nullptr || o->translation == nullptr)) {
+    ParseStatus status =
+        FromDecode(DecodeHexSubstrings(entry.Translation(), *state.arena, &translation));
+    if (status != ParseStatus::kOk) return status;
+  }
   if (o == nullptr) {
     o = state.arena->New<ParsedOption>();
     if (o == nullptr) return ParseStatus::kFailed;
@@ -147,9 +154,9 @@ ParseStatus FindOrCreateOption(ParseState& state, ParsedFeature* feature,
     }
     feature->lastOption = o;
   }
+  if (o->translation == nullptr) o->translation = translation;
   *option = o;
-  if (!entry.HasTranslation()) return ParseStatus::kOk;
-  return SetTextOnce(state, &o->translation, entry.Translation(), true);
+  return ParseStatus::kOk;
 }
 
 ParseStatus AddGenericOption(ParseState& state, ParsedFeature* feature,
