@@ -51,6 +51,13 @@ struct JobIdentity {
   WCHAR authUser[129];
   char authPassword[197];
   bool jobBinderSend;
+  // The start block went out for this document (a pass-through header sends it
+  // before the job header would).
+  bool startBlockSent;
+  // The authentication encryption setting and method the header wrote, for the
+  // print log.
+  WORD encryptSetting;
+  WORD encryptMethod;
   SYSTEMTIME jobTime;
   SYSTEMTIME stampTime;
 };
