@@ -11,6 +11,7 @@ namespace {
 
 // clang-format off
 const Command kCommands[] = {
+    {"print",    "print a document through the driver",                  SetupPrintCommand},
     {"printer",  "add, list, show, change and remove printers",          SetupPrinterCommand},
     {"view",     "render a stream's pages to PNG or list what it holds",  SetupViewCommand},
     {"desc",     "show a printer description as the driver loads it",    SetupDescCommand},
