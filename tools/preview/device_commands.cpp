@@ -47,6 +47,7 @@ struct MsRow {
 };
 
 constexpr MsRow kMsCommands[] = {
+    {1,  "resolution (dpi)"},
     {6,  "colour mode (11,1 monochrome; 11,2 colour; 11,3 and 11,4 extended)"},
     {7,  "origin shift across"},
     {8,  "origin shift down"},

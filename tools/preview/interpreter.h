@@ -183,7 +183,8 @@ class Interpreter {
   PageInfo pageInfo_;
   int pageNumber_ = 1;
   bool pageStarted_ = false;
-  std::optional<int> pageRotation_;
+  std::optional<Sheet> pageSheet_;  // the sheet as the first mark found it
+  bool pageTurned_ = false;
   std::optional<Rect> extent_;
   std::vector<size_t> rasterMarks_;  // mark index of each of pageInfo_.rasters
   size_t points_ = 0;
@@ -193,7 +194,7 @@ class Interpreter {
   bool pagesReported_ = false;
 
   void StartPageIfNeeded(size_t offset);
-  Sheet CurrentSheet() const;
+  Sheet CurrentSheet(bool* turned) const;
 };
 
 }  // namespace preview

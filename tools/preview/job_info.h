@@ -63,6 +63,7 @@ struct PageInfo {
   double sheetWidthMm = 0;  // as the picture shows it
   double sheetHeightMm = 0;
   int rotation = 0;
+  bool turned = false;  // the device turns the page itself (see page_builder.cpp)
   bool plotSizeGiven = false;
   std::map<std::string, int> commands;
   bool hasExtent = false;

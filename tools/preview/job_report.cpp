@@ -20,8 +20,9 @@ std::string At(size_t offset) { return "@" + std::to_string(offset); }
 void AppendPage(std::string& out, const PageInfo& page) {
   out += "page " + std::to_string(page.number) + " (from " + At(page.offset) + "): sheet " +
          Format("%.1f x %.1f mm", page.sheetWidthMm, page.sheetHeightMm, 0, 0) + ", rotation " +
-         std::to_string(page.rotation) + (page.plotSizeGiven ? "" : " (no plot size: A0 assumed)") +
-         ", " + std::to_string(page.marks) + " marks\n";
+         std::to_string(page.rotation) + (page.turned ? " (the device turns the page)" : "") +
+         (page.plotSizeGiven ? "" : " (no plot size: A0 assumed)") + ", " +
+         std::to_string(page.marks) + " marks\n";
   out += "  commands:";
   bool first = true;
   for (const auto& [name, count] : page.commands) {
@@ -115,6 +116,7 @@ std::string JobInfoToJson(const JobInfo& info) {
                  {"sheetWidthMm", p.sheetWidthMm},
                  {"sheetHeightMm", p.sheetHeightMm},
                  {"rotation", p.rotation},
+                 {"turned", p.turned},
                  {"plotSizeGiven", p.plotSizeGiven},
                  {"marks", p.marks},
                  {"commands", p.commands},

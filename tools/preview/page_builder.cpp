@@ -135,7 +135,7 @@ bool Interpreter::RasterBudget(size_t bytes, size_t offset) {
 
 void Interpreter::AddMark(Mark mark) {
   StartPageIfNeeded(0);
-  if (!pageRotation_) pageRotation_ = gl.frame.rotation();
+  if (!pageSheet_) pageSheet_ = CurrentSheet(&pageTurned_);
   if (std::optional<Rect> box = MarkBounds(mark)) Grow(extent_, *box);
   // Strokes that look alike and paint over the page are drawn as one: fewer
   // operations for the renderer, and the same pixels.
@@ -177,12 +177,33 @@ std::optional<Rect> Interpreter::CurrentClip() const {
   return Rect{window->x0 - half, window->y0 - half, window->x1 + half, window->y1 + half};
 }
 
-Sheet Interpreter::CurrentSheet() const {
+// The sheet of the page as its set-up describes it. Two set-ups are of a
+// device that turns the page itself: a user frame turned half round is
+// shown turned back, and scaling points beyond the plot size but within it
+// turned a quarter make the sheet the area they span.
+Sheet Interpreter::CurrentSheet(bool* turned) const {
+  const PlotFrame& frame = gl.frame;
   Sheet sheet;
-  sheet.length = gl.frame.length();
-  sheet.width = gl.frame.width();
-  sheet.rotation = pageRotation_ ? *pageRotation_ : gl.frame.rotation();
+  sheet.length = frame.length();
+  sheet.width = frame.width();
+  sheet.rotation = frame.rotation();
   sheet.deviceDot = DeviceDot();
+  *turned = false;
+  if (frame.UserFrameTurnedHalf()) {
+    sheet.rotation = (sheet.rotation + 180) % 360;
+    *turned = true;
+  }
+  if (frame.rotation() == 0) {
+    double x = std::max(frame.p1().x, frame.p2().x);
+    double y = std::max(frame.p1().y, frame.p2().y);
+    bool beyond = x > sheet.length + 1 || y > sheet.width + 1;
+    bool fitsTurned = x <= sheet.width + 1 && y <= sheet.length + 1;
+    if (beyond && fitsTurned && x > 0 && y > 0) {
+      sheet.length = x;
+      sheet.width = y;
+      *turned = true;
+    }
+  }
   return sheet;
 }
 
@@ -191,7 +212,9 @@ void Interpreter::EndPage(size_t offset) {
   EndRaster(offset);
   StartPageIfNeeded(offset);
   page_.number = pageNumber_;
-  page_.sheet = CurrentSheet();
+  bool turned = false;
+  page_.sheet = pageSheet_ ? *pageSheet_ : CurrentSheet(&turned);
+  pageInfo_.turned = pageSheet_ ? pageTurned_ : turned;
   PageView view = MakePageView(page_.sheet);
   pageInfo_.sheetWidthMm = view.width / 40;
   pageInfo_.sheetHeightMm = view.height / 40;
@@ -227,7 +250,8 @@ void Interpreter::EndPage(size_t offset) {
   page_ = Page{};
   pageInfo_ = PageInfo{};
   pageStarted_ = false;
-  pageRotation_.reset();
+  pageSheet_.reset();
+  pageTurned_ = false;
   extent_.reset();
   rasterMarks_.clear();
   points_ = 0;

@@ -148,17 +148,20 @@ TEST(PageRenderer, DeltaRowRasterPutsItsPixelsInPlace) {
 // rows of 2 pixels, each a column of the image read from the bottom up,
 // placed at the image's left and its bottom row. The page shows the image
 // as it was.
+// The same holds on a page the device turns half round: its images turn with it.
 TEST(PageRenderer, TurnedRasterOfALandscapePageShowsUpright) {
   std::string image = "MC1,204PUPA100,201" + kEsc + "%1A" + kEsc + "*r2s3t1A" + kEsc + "*b0m1W" +
                       "\x40" + kEsc + "*b1W" + "\x80" + kEsc + "*b1W" + "\xC0" + kEsc + "*rC" +
                       kEsc + "%0B";
-  Picture p = RenderFirstPage(test::LandscapeSetup() + image + "PG;");
-  ASSERT_TRUE(p.image.surface);
-  EXPECT_TRUE(p.info.problems.empty()) << FormatJobInfo(p.info);
-  const char* expected[2] = {"#.#", ".##"};
-  for (int y = 0; y < 2; ++y) {
-    for (int x = 0; x < 3; ++x) {
-      EXPECT_EQ(p.Inked(100 + x, 200 + y), expected[y][x] == '#') << x << "," << y;
+  for (const std::string& setup : {test::LandscapeSetup(), test::TurnedLandscapeSetup()}) {
+    Picture p = RenderFirstPage(setup + image + "PG;");
+    ASSERT_TRUE(p.image.surface);
+    EXPECT_TRUE(p.info.problems.empty()) << FormatJobInfo(p.info);
+    const char* expected[2] = {"#.#", ".##"};
+    for (int y = 0; y < 2; ++y) {
+      for (int x = 0; x < 3; ++x) {
+        EXPECT_EQ(p.Inked(100 + x, 200 + y), expected[y][x] == '#') << x << "," << y;
+      }
     }
   }
 }
@@ -228,6 +231,7 @@ TEST(PageRenderer, TheRotationOfThePageSetupTurnsThePage) {
   const PageSetup setups[] = {
       {"portrait with RO90", PortraitSetup(), 1182, 1772},
       {"landscape", test::LandscapeSetup(), 1772, 1182},
+      {"landscape the device turns", test::TurnedLandscapeSetup(), 1182, 1772},
   };
   for (const PageSetup& s : setups) {
     SCOPED_TRACE(s.name);
@@ -271,6 +275,26 @@ TEST(PageRenderer, LabelsHaveTheirSizeDirectionAndOrigin) {
   EXPECT_GT(inkIn(600 - cap, 790, 600, 900), 500);
   EXPECT_EQ(inkIn(603, 700, 700, 1000), 0);
   EXPECT_EQ(inkIn(450, 903, 700, 1000), 0);
+}
+
+// On a page the device turns half round the driver writes the label
+// direction negated; turned back, the label reads upright.
+TEST(PageRenderer, LabelsOfATurnedPageReadUpright) {
+  Picture p = RenderFirstPage(test::TurnedLandscapeSetup() +
+                              "SI0.5,0.5;PU;PA200,600;DI-1000000,0;LBHH\x03PG;");
+  ASSERT_TRUE(p.image.surface);
+  int above = 0, below = 0, left = 0;
+  for (int y = 450; y < 700; ++y) {
+    for (int x = 100; x < 350; ++x) {
+      if (p.White(x, y)) continue;
+      if (y < 603 && x > 197) ++above;
+      if (y >= 603) ++below;
+      if (x <= 197) ++left;
+    }
+  }
+  EXPECT_GT(above, 500);
+  EXPECT_EQ(below, 0);
+  EXPECT_EQ(left, 0);
 }
 
 // Hatching FT3 with a spacing of 20 user units at 0 degrees: lines across

@@ -62,6 +62,13 @@ class PlotFrame {
   Point p1() const { return p1_; }
   Point p2() const { return p2_; }
 
+  // The user frame is the upright one (x to the right, y down the page as it
+  // is read) turned half round: x against the plotter frame's x, y with its
+  // y. A device that turns landscape pages itself is sent such a frame.
+  bool UserFrameTurnedHalf() const {
+    return scaling_ && scaling_->scaleX < 0 && scaling_->scaleY > 0;
+  }
+
   // Extents of the plotter frame (the sheet as RO turns it).
   double FrameWidth() const;
   double FrameHeight() const;

@@ -432,12 +432,14 @@ void Interpreter::EndRaster(size_t offset) {
     if (!rtl.destWidth) across = down;
     if (!rtl.destHeight) down = across;
   }
-  m.pixelStep = {0, across};
-  m.rowStep = {down, 0};
+  // A page the device turns half round turns its images with it.
+  double sign = gl.frame.UserFrameTurnedHalf() ? -1 : 1;
+  m.pixelStep = {0, sign * across};
+  m.rowStep = {sign * down, 0};
   // The current active position is the centre of the image's first pixel.
-  double half = (DeviceDot() > 0 ? DeviceDot() : dot) / 2;
+  double half = sign * (DeviceDot() > 0 ? DeviceDot() : dot) / 2;
   m.origin = {rtl.cap.x - half, rtl.cap.y - half};
-  rtl.cap.x += down * m.height;
+  rtl.cap.x += sign * down * m.height;
 
   RasterInfo summary;
   summary.offset = r.offset;

@@ -215,11 +215,40 @@ class StreamReader {
                          "feature block " + DisplayText(selection));
   }
 
+  // The printer description's texts that the job set-up copies in after the
+  // language switch may be PJL lines. One ends at its line end or an escape;
+  // one that runs straight into the next device command ("MS-1,") ends before
+  // it, and is reported, as the printer may read it otherwise.
+  void ReadEmbeddedPjl() {
+    size_t start = cursor_.pos;
+    bool runsOn = false;
+    while (!cursor_.AtEnd() && cursor_.Peek() != '\n' && cursor_.Peek() != '\r' &&
+           cursor_.Peek() != kEsc) {
+      if (cursor_.StartsWith("MS-1,")) {
+        runsOn = true;
+        break;
+      }
+      cursor_.Next();
+    }
+    std::span<const uint8_t> line = cursor_.bytes.subspan(start, cursor_.pos - start);
+    in_.AddPjlLine(ParsePjlLine(
+        std::string_view(reinterpret_cast<const char*>(line.data()), line.size()), start));
+    if (runsOn) {
+      in_.Report(start,
+                 "a PJL line inside KX-GL/2 without its line end, taken to end before "
+                 "the MS command that follows");
+    }
+  }
+
   void ReadGl() {
     SkipSeparators(cursor_);
     if (cursor_.AtEnd() || cursor_.Peek() == kEsc) return;
     if (cursor_.StartsWith(kFeatureOpen)) {
       ReadFeatureBlock();
+      return;
+    }
+    if (cursor_.StartsWith("@PJL")) {
+      ReadEmbeddedPjl();
       return;
     }
     if (std::optional<Mnemonic> m = ReadMnemonic(cursor_)) {

@@ -73,6 +73,24 @@ TEST(StreamReader, EndsOfJobWithoutPjl) {
   EXPECT_EQ(info.deviceCommands[1].meaning, "end of the job");
 }
 
+// Description texts copied in after the language switch may be PJL lines;
+// one without its line end is read up to the MS command it runs into.
+TEST(StreamReader, PjlLinesInsideKxGl) {
+  const std::string stream =
+      "\x1B\x12!-1,1,2@GL2\x1B\x20@PJL SET MEDIASOURCE = TRAY1\n"
+      "MS-1,43,1;@PJL SET PRINTMODE = NORMALMS-1,23,2;" +
+      test::PortraitSetup() + "PG;";
+  JobInfo info = InterpretStream(test::Bytes(stream));
+  ASSERT_EQ(info.pjl.size(), 2u);
+  EXPECT_EQ(info.pjl[0].key, "MEDIASOURCE");
+  EXPECT_EQ(info.pjl[0].value, "TRAY1");
+  EXPECT_EQ(info.pjl[1].value, "NORMAL");
+  ASSERT_EQ(info.deviceCommands.size(), 3u);
+  EXPECT_EQ(info.deviceCommands[2].text, "MS-1,23,2;");
+  ASSERT_EQ(info.problems.size(), 1u);
+  EXPECT_EQ(info.problems[0].offset, stream.find("@PJL SET PRINTMODE"));
+}
+
 // "PS;" alone keeps the sheet the stream gave just before it.
 TEST(StreamReader, PlotSizeAloneKeepsTheSheet) {
   const std::string stream = "\x1B%0BIN;PS6000,4000;PS;SP1;PA10,10;PD20,20;PG;";

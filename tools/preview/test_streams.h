@@ -57,6 +57,16 @@ inline std::string LandscapeSetup() {
          "PC1,0,0,0PW0.35,1SP1;";
 }
 
+// A landscape page of the wide-format models, whose device turns landscape
+// pages itself: the plot size is the paper as fed (B, R), the scaling
+// points are those of the portrait sheet, and the user frame is turned half
+// round (x against the plotter frame's x), with no RO.
+inline std::string TurnedLandscapeSetup() {
+  return "\x1B%0BIN;BP2,1;NP256PS6000,4000;IP4000,6000,0,0;IW4000,6000,0,0;"
+         "SC0,1181,1771,0;TR0;MC1,240;SD1,11;AD1,1643;ES-0.14;"
+         "PC1,0,0,0PW0.35,1SP1;";
+}
+
 struct Picture {
   PageImage image;
   JobInfo info;
