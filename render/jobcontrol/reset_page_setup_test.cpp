@@ -7,6 +7,7 @@
 
 #include "render/jobcontrol/device_commands.h"
 #include "render/jobcontrol/job_test_support.h"
+#include "settings/sticky_data.h"
 
 namespace {
 
@@ -115,6 +116,53 @@ TEST(ResetPageSetup, SourceSevenIsTheFirstSlot) {
   std::string size =
       Block("PageSize A1\n", "<</PageSize[1684 2384]/ImagingBBox null>>setpagedevice");
   EXPECT_EQ(page.substr(0, size.size()), size);
+}
+
+// The spooler's form-to-tray table: tray, form, a third text, a flag each.
+struct TrayEntry {
+  std::u16string tray, form;
+  std::uint16_t flag;
+};
+std::vector<unsigned char> TrayFormTable(const std::vector<TrayEntry>& entries) {
+  std::vector<unsigned char> t(2, 0);
+  auto put16 = [&](std::uint16_t v) {
+    t.push_back(static_cast<unsigned char>(v & 0xFF));
+    t.push_back(static_cast<unsigned char>(v >> 8));
+  };
+  auto text = [&](const std::u16string& s) {
+    for (char16_t c : s) put16(c);
+    put16(0);
+  };
+  for (const TrayEntry& e : entries) {
+    text(e.tray);
+    text(e.form);
+    text(u"");
+    put16(e.flag);
+  }
+  put16(0);
+  t[0] = static_cast<unsigned char>(t.size() & 0xFF);
+  t[1] = static_cast<unsigned char>(t.size() >> 8);
+  return t;
+}
+
+TEST(ResetPageSetup, SourceFifteenFollowsTheFormToTrayTable) {
+  TestPrinter printer("089", u"ZQ1 tray table");
+  // An entry out of force is passed over; the first one in force for A1 decides.
+  std::vector<unsigned char> table = TrayFormTable(
+      {{u"Roll2^Role_2", u"A1", 0}, {u"CutSheet^Role_3", u"A1", 1}, {u"Manual Feed", u"A1", 1}});
+  ASSERT_TRUE(
+      settings::WriteTrayFormTable(printer.handle, table.data(), static_cast<DWORD>(table.size())));
+  ResetJob job(printer);
+  std::string page = job.ResetAndPage(15);
+  std::string expected = Block("InputSlot CutSheet^Role_3\n", "None/MS-1,24,4;") + kA1Region;
+  EXPECT_EQ(page.substr(0, expected.size()), expected);
+  table = TrayFormTable({{u"Manual Feed", u"A1", 1}});
+  ASSERT_TRUE(
+      settings::WriteTrayFormTable(printer.handle, table.data(), static_cast<DWORD>(table.size())));
+  page = job.ResetAndPage(7);  // another source, so that the next reset sets up the page
+  page = job.ResetAndPage(15);
+  expected = Block("ManualFeed True\n", "MS-1,24,5;") + kA1Region;
+  EXPECT_EQ(page.substr(0, expected.size()), expected);
 }
 
 }  // namespace
