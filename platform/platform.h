@@ -16,4 +16,5 @@
 #include "platform/files/profile.h"
 #include "platform/modules/modules.h"
 #include "platform/registry/registry.h"
+#include "platform/spooler/spooler.h"
 #include "platform/ui/messagebox.h"

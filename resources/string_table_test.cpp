@@ -9,7 +9,9 @@ TEST(StringTable, SortedByNumber) {
   auto strings = resources::StringTable();
   for (std::size_t i = 0; i < strings.size(); ++i) {
     ASSERT_NE(strings[i].text, nullptr);
-    if (i) EXPECT_LT(strings[i - 1].id, strings[i].id);
+    if (i) {
+      EXPECT_LT(strings[i - 1].id, strings[i].id);
+    }
   }
 }
 
