@@ -11,7 +11,9 @@
 #include "platform/platform.h"
 #include "platform/spooler/spooler.h"
 #include "render/core/output_channel.h"
+#include "render/raster/colour_state.h"
 #include "render/vector/command_emitter.h"
+#include "render/vector/pen_state.h"
 #include "settings/description.h"
 #include "settings/paper_geometry.h"
 #include "settings/settings_record.h"
@@ -109,6 +111,9 @@ struct DeviceContext {
   DWORD monoMergeControlState;
   JobIdentity identity;
   VectorState vector;
+  PenState pens;
+  LabelState labels;
+  ColourState colour;
   OutputChannel output;
   DWORD trailingTag;
 

@@ -1,4 +1,4 @@
-// The graphics-state reset.
+// The graphics-state reset and the page end.
 #include "render/vector/graphics_state.h"
 
 #include "render/core/device_context.h"
@@ -6,12 +6,22 @@
 namespace render {
 
 void ResetGraphicsState(DeviceContext& dc) {
+  PenState& p = dc.pens;
+  p.emitterFlags = 0;
+  if (p.line.style) HeapFree(dc.heap, 0, p.line.style);
+  p.line = CachedLine{};
+  p.cachedColour = 0xFFFFFF;
+  p.transforms[0] = p.transforms[1] = XFORML{1, 0, 0, 1, 0, 0};
+  dc.labels.textColour = kNoColour;
   dc.vector.polylineOpen = false;
   dc.vector.polylineEnd = {0, 0};
 }
 
 void EndPage(DeviceContext& dc) {
-  ClosePolyline(dc.output, dc.vector);
+  if (dc.vector.polylineOpen) {
+    dc.vector.polylineOpen = false;
+    WriteBytes(dc.output, ";", 1);
+  }
   WriteBytes(dc.output, "PG;", 3);
   dc.vector.penUpPending = false;
   ResetGraphicsState(dc);

@@ -1,13 +1,14 @@
 // The drawing state of the KX-GL/2 emitter kept in the device context, and its
-// reset: the device forgets pens, widths and line state at every page start.
+// reset: the device forgets line state and colours at every page end.
 #pragma once
 
 namespace render {
 
 struct DeviceContext;
 
-// Forgets the emitter's open polyline and every cached pen and line value, so the
-// next drawing sends them again.
+// Forgets the emitter's open polyline, the cached line description and dash
+// style, the cached colour and the transforms, so the next drawing sends them
+// again. The current pen and the pen widths are the page set-up's to reset.
 void ResetGraphicsState(DeviceContext& dc);
 
 // The page end: an open encoded polyline is ended, "PG;" written, the pen-up
