@@ -1,0 +1,79 @@
+// The ordered dither: the matrix, its anchoring to the page, the polarities.
+#include "render/raster/dither.h"
+
+#include <gtest/gtest.h>
+
+#include <bit>
+#include <vector>
+
+#include "render/raster/raster_test_fixture.h"
+
+namespace {
+
+using namespace render;
+using render::testing::RasterJob;
+
+// A 24-bit image of one colour.
+struct Solid {
+  std::vector<unsigned char> bits;
+  ImageView view;
+  Solid(LONG w, LONG h, std::uint32_t colour) : bits(static_cast<std::size_t>(3 * w) * h) {
+    for (std::size_t i = 0; i < bits.size(); i += 3) {
+      bits[i] = static_cast<unsigned char>(colour);
+      bits[i + 1] = static_cast<unsigned char>(colour >> 8);
+      bits[i + 2] = static_cast<unsigned char>(colour >> 16);
+    }
+    view = {BMF_24BPP, w, h, 3 * w, bits.data()};
+  }
+};
+
+int InkCount(const std::vector<unsigned char>& bits, InkPolarity polarity) {
+  int n = 0;
+  for (unsigned char b : bits) n += std::popcount(static_cast<unsigned>(b));
+  return polarity == InkPolarity::kOneIsInk ? n : static_cast<int>(8 * bits.size()) - n;
+}
+
+TEST(Dither, Gray128InksHalfTheCells) {
+  int ink = 0;
+  for (int x = 0; x < 8; ++x) {
+    for (int y = 0; y < 8; ++y) ink += DitherInk(0x808080, x, y) ? 1 : 0;
+  }
+  EXPECT_EQ(ink, 32);
+  RasterJob job("095");
+  Solid gray(8, 8, 0x808080);
+  for (InkPolarity polarity : {InkPolarity::kOneIsInk, InkPolarity::kZeroIsInk}) {
+    std::vector<unsigned char> target(8, 0x5A);  // rows of one byte
+    DitherToOneBit(job.dc(), gray.view, {target.data(), 1}, {0, 0, 8, 8}, 0, 0, polarity);
+    EXPECT_EQ(InkCount(target, polarity), 32);
+  }
+}
+
+TEST(Dither, WhiteAndBlack) {
+  for (int x = 0; x < 8; ++x) {
+    for (int y = 0; y < 8; ++y) {
+      EXPECT_FALSE(DitherInk(0xFFFFFF, x, y));
+      EXPECT_TRUE(DitherInk(0x000000, x, y));
+      // Nearly white (g = 254) is ink only under the two 255 entries.
+      EXPECT_EQ(DitherInk(0xFEFEFE, x, y), kDitherMatrix[x][y] == 255);
+    }
+  }
+}
+
+TEST(Dither, PatternIsAnchoredToThePage) {
+  // A 13 x 11 area at page origin (3, 5), taken from (2, 1) of the source: the
+  // pattern at target pixel (i, j) is the matrix at ((i + 3) mod 8, (j + 5) mod 8).
+  RasterJob job("095");
+  Solid colour(16, 16, 0x3070A0);
+  const int g = (74 * 0xA0 + 155 * 0x70 + 27 * 0x30) >> 8;
+  std::vector<unsigned char> target(2 * 11, 0);
+  DitherToOneBit(job.dc(), colour.view, {target.data(), 2}, {2, 1, 15, 12}, 3, 5,
+                 InkPolarity::kOneIsInk);
+  for (int j = 0; j < 11; ++j) {
+    for (int i = 0; i < 13; ++i) {
+      bool ink = (target[2 * j + i / 8] >> (7 - i % 8)) & 1;
+      EXPECT_EQ(ink, g < kDitherMatrix[(i + 3) % 8][(j + 5) % 8]) << i << "," << j;
+    }
+  }
+}
+
+}  // namespace
