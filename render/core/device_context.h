@@ -12,6 +12,7 @@
 #include "platform/spooler/spooler.h"
 #include "render/core/output_channel.h"
 #include "render/raster/colour_state.h"
+#include "render/raster/raster_frame.h"
 #include "render/vector/command_emitter.h"
 #include "render/vector/pen_state.h"
 #include "settings/description.h"
@@ -109,6 +110,9 @@ struct DeviceContext {
   // Raster merge control sent last (0xF0F0: nothing sent yet).
   DWORD mergeControlState;
   DWORD monoMergeControlState;
+  // The raster palette pushed, the input window and the current clip's
+  // complexity.
+  RasterState raster;
   JobIdentity identity;
   VectorState vector;
   PenState pens;
