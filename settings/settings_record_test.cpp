@@ -88,8 +88,8 @@ TEST(PrivateCheck, LimitsThatPass) {
 // A record buffer of a given public size with a private area after it.
 struct Buffer {
   std::vector<unsigned char> bytes;
-  Buffer(WORD size, WORD extra, WORD spec, unsigned char fill) : bytes(size + extra, fill) {
-    StoreU16(bytes.data() + 64, spec);
+  Buffer(WORD size, WORD extra, WORD specVersion, unsigned char fill) : bytes(size + extra, fill) {
+    StoreU16(bytes.data() + 64, specVersion);
     StoreU16(bytes.data() + 66, 0x400);
     StoreU16(bytes.data() + 68, size);
     StoreU16(bytes.data() + 70, extra);
@@ -115,7 +115,7 @@ TEST(SizedCopy, SizesAndVersions) {
   struct Case {
     WORD sourceSize, sourceSpec, sourceExtra, targetSize, targetSpec, targetExtra;
     int result;
-    WORD spec;
+    WORD specVersion;
   };
   const Case kCases[] = {
       {220, 0x401, 2200, 188, 0x401, 0, 188, 0x320},
@@ -131,7 +131,7 @@ TEST(SizedCopy, SizesAndVersions) {
     Buffer target(c.targetSize, c.targetExtra, c.targetSpec, 0);
     EXPECT_EQ(CopyRecordSized(source.dm(), target.dm()), c.result);
     if (c.result >= 0) {
-      EXPECT_EQ(target.dm()->dmSpecVersion, c.spec);
+      EXPECT_EQ(target.dm()->dmSpecVersion, c.specVersion);
       EXPECT_EQ(target.dm()->dmSize, c.targetSize);
       EXPECT_EQ(target.dm()->dmDriverExtra, c.targetExtra);
     }
