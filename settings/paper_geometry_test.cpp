@@ -129,6 +129,16 @@ TEST(PaperGeometry, CustomSizeInMillimetres) {
   ASSERT_TRUE(job.Compute(600));
   EXPECT_EQ(job.logical.paperWidth, 2000000);
   EXPECT_EQ(job.fed.paperWidth, 2000000);
+  // The form of a custom size is in micrometres like every other form (millimetres
+  // x 1000), so 841 x 1189 mm meets A0 (2384 x 3370 points) within 1.0 point; in
+  // tenths of a millimetre it would be taken for the smallest option, A3.
+  SetI16(job.s.priv, priv::kFreeYoko, 841);
+  SetI16(job.s.priv, priv::kFreeTate, 1189);
+  job.s.pub.dmOrientation = DMORIENT_PORTRAIT;
+  ASSERT_TRUE(job.Compute(600));
+  EXPECT_EQ(job.logical.paperIndex, 0);
+  EXPECT_STREQ(job.logical.optionKeyword, "A0");
+  EXPECT_EQ(std::u16string(job.logical.formName), u"OSUSER");
 }
 
 TEST(PaperGeometry, UnusableCustomSize) {

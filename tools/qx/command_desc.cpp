@@ -1,9 +1,12 @@
 // qx desc: loads a printer description the way the driver does (through its
 // cache file) and shows it, for a person or, with --json, for programs.
 #include <cstdio>
+#include <cstring>
+#include <memory>
 #include <nlohmann/json.hpp>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/base/codepage.h"
 #include "platform/base/error.h"
@@ -13,6 +16,9 @@
 #include "resources/module_resources.h"
 #include "settings/description.h"
 #include "settings/description_cache.h"
+#include "settings/features.h"
+#include "settings/settings_defaults.h"
+#include "settings/settings_record.h"
 #include "tools/qx/command.h"
 
 namespace qx {
@@ -30,6 +36,7 @@ struct DescOptions {
   std::string file;
   bool json = false;
   bool noCache = false;
+  std::vector<std::string> conflicts;  // FEATURE=OPTION document (or installable) choices
 };
 
 // Names of the PrinterFunction bits as this tool shows them.
@@ -213,6 +220,15 @@ ordered_json DescriptionJson(const Description& d) {
                                   {"translation", text(p.Translation())},
                                   {"value", text(p.Value())}});
   }
+  std::uint8_t installable[settings::kMaxInstallable] = {};
+  int filled = settings::ResolveInstallableDefaults(d, installable);
+  j["installableDefaults"] = ordered_json::array();
+  for (int i = 0; i < filled; ++i) j["installableDefaults"].push_back(installable[i]);
+  j["modelGroups"] = {{"InModelGroupA", settings::InModelGroupA(d)},
+                      {"InModelGroupB", settings::InModelGroupB(d)},
+                      {"InModelGroupC", settings::InModelGroupC(d)},
+                      {"InModelGroupD", settings::InModelGroupD(d)},
+                      {"InModelGroupE", settings::InModelGroupE(d)}};
   j["fonts"] = ordered_json::array();
   for (DeviceFont f = d.FirstFont(); f; f = f.Next()) {
     // Display names are in the system's ANSI page, like every text the driver
@@ -307,6 +323,100 @@ void PrintDescription(const Description& d) {
   }
 }
 
+// The choices a conflict report starts from: the document features' default
+// selections of a fresh settings record and the resolved installable defaults.
+struct Choices {
+  std::uint8_t document[settings::priv::kOptionSelCount] = {};
+  std::uint8_t installable[settings::kMaxInstallable] = {};
+};
+
+Choices DefaultChoices(const Description& d) {
+  Choices c;
+  auto record = std::make_unique<settings::SettingsRecord>();
+  settings::SetDefaultSelections(*record, d);
+  std::memcpy(c.document, record->priv + settings::priv::kOptionSel, sizeof c.document);
+  (void)settings::ResolveInstallableDefaults(d, c.installable);
+  return c;
+}
+
+struct Choice {
+  std::string text;
+  int feature = 0;  // in the whole list
+  int option = 0;
+};
+
+// "FEATURE=OPTION" by keywords; false with a message when a name is unknown.
+bool ParseChoice(const Description& d, const std::string& text, Choice& choice) {
+  std::size_t eq = text.find('=');
+  if (eq == std::string::npos) {
+    Fail("desc: " + text + ": expected FEATURE=OPTION");
+    return false;
+  }
+  std::string_view name(text.data(), eq);
+  std::string_view option(text.data() + eq + 1, text.size() - eq - 1);
+  int number = 0;
+  for (Feature f = d.FirstFeature(); f; f = f.Next(), ++number) {
+    if (f.Name() != name) continue;
+    int position = f.FindOption(option);
+    if (position < 0 || position >= settings::SelectableOptionCount(f)) {
+      Fail("desc: " + text + ": " + std::string(name) + " has no option " + std::string(option));
+      return false;
+    }
+    choice = {text, number, position};
+    return true;
+  }
+  Fail("desc: " + text + ": no feature " + std::string(name));
+  return false;
+}
+
+// Sets the given choices, then reports the conflict code of each, with the
+// conflicting feature and option named.
+int RunConflicts(const Description& d, const DescOptions& options) {
+  std::vector<Choice> choices;
+  for (const std::string& text : options.conflicts) {
+    Choice c;
+    if (!ParseChoice(d, text, c)) return kExitFailure;
+    choices.push_back(c);
+  }
+  int n = d.DocumentFeatureCount();
+  Choices state = DefaultChoices(d);
+  for (const Choice& c : choices) {
+    int group = c.feature < n ? c.feature : c.feature - n;
+    std::uint8_t* slot = c.feature < n ? state.document : state.installable;
+    if (group < 64) slot[group] = static_cast<std::uint8_t>(c.option);
+  }
+  Texts text(TextCodePage(d));
+  ordered_json report = ordered_json::array();
+  for (const Choice& c : choices) {
+    std::uint32_t code =
+        c.feature < n
+            ? settings::CheckSelection(d, state.installable, state.document, c.feature, c.option)
+            : settings::CheckSelection(d, state.installable, nullptr, c.feature - n, c.option);
+    ordered_json entry = {{"choice", c.text}, {"code", code}};
+    std::string line = c.text + ": ";
+    if (code == 0) {
+      line += "no conflict";
+    } else {
+      int feature = static_cast<int>((code >> 8) & 0xFF);
+      int option = static_cast<int>(code & 0xFF);
+      const char* kind = (code >> 16) == 0x1 ? "installable" : "document";
+      Feature f = d.FeatureAt(feature);
+      std::string optionName = text(f.OptionAt(option).Name());
+      entry["conflictKind"] = kind;
+      entry["conflictFeature"] = text(f.Name());
+      entry["conflictOption"] = optionName;
+      char hex[16];
+      std::snprintf(hex, sizeof hex, "0x%X", code);
+      line += std::string("conflict ") + hex + " with the " + kind + " choice " + text(f.Name()) +
+              " " + optionName;
+    }
+    report.push_back(entry);
+    if (!options.json) std::printf("%s\n", line.c_str());
+  }
+  if (options.json) std::printf("%s\n", ordered_json({{"conflicts", report}}).dump(2).c_str());
+  return 0;
+}
+
 // The tool's own module, carrying the libraries' resources (font metric records).
 HMODULE ResourceModuleOfTool() {
   static HMODULE module =
@@ -325,13 +435,16 @@ int RunDesc(const DescOptions& options) {
   }
   if (options.noCache) settings::ApplyFontOrder(block, 0);
   Description d(block);
-  if (options.json) {
+  int status = 0;
+  if (!options.conflicts.empty()) {
+    status = RunConflicts(d, options);
+  } else if (options.json) {
     std::printf("%s\n", DescriptionJson(d).dump(2).c_str());
   } else {
     PrintDescription(d);
   }
   GlobalFree(block);
-  return 0;
+  return status;
 }
 
 }  // namespace
@@ -341,6 +454,8 @@ CommandRun SetupDescCommand(CLI::App& sub) {
   sub.add_option("file", options->file, "the printer description (PPD) file")->required();
   sub.add_flag("--json", options->json, "print the loaded record for programs");
   sub.add_flag("--no-cache", options->noCache, "parse the description without its cache file");
+  sub.add_option("--conflict", options->conflicts,
+                 "FEATURE=OPTION choices whose conflicts to report (option keywords)");
   return [options] { return RunDesc(*options); };
 }
 

@@ -69,6 +69,41 @@ TEST(QxDesc, JsonNamesTheRecordsMembers) {
   EXPECT_EQ(pageSize["options"][0]["imageableArea"],
             nlohmann::json({0, 0, 2384 * 256, 3370 * 256}));
   EXPECT_TRUE(fs::exists(fs::path(folder) / "KX-M089.BPD"));  // loaded through the cache
+  // Model 89, type 3, PrinterFunction bit 24 clear: groups A and D only.
+  EXPECT_EQ(j["modelGroups"], nlohmann::json({{"InModelGroupA", true},
+                                              {"InModelGroupB", false},
+                                              {"InModelGroupC", false},
+                                              {"InModelGroupD", true},
+                                              {"InModelGroupE", false}}));
+}
+
+TEST(QxDesc, InstallableDefaultsAndConflicts) {
+  std::string folder = qxtest::MakeTempDir("qx-desc-conflict");
+  std::string ppd = CopySample(folder, "KX-M095.ppd");
+  QxResult run = Qx(folder, "desc --json " + ppd);
+  ASSERT_EQ(run.status, 0) << run.out;
+  nlohmann::json j = nlohmann::json::parse(run.out);
+  ASSERT_EQ(j["documentFeatureCount"], 17);
+  // LargeCapacityTray defaults to False (its option 1), VMOption to 256MB (1).
+  EXPECT_EQ(j["installableDefaults"], nlohmann::json({1, 1}));
+
+  // Tray2 is ruled out by the installable LargeCapacityTray False: feature
+  // 17 + 0 of the whole list, flag 0x1, option 1. 12x18 is ruled out by the
+  // document choice Duplex (feature 2) DuplexTumble (option 2), flag 0x2.
+  run = Qx(folder,
+           "desc " + ppd + " --conflict InputSlot=Tray2^Role_2 PageSize=12x18 Duplex=DuplexTumble");
+  ASSERT_EQ(run.status, 0) << run.out;
+  EXPECT_EQ(run.out,
+            "InputSlot=Tray2^Role_2: conflict 0x11101 with the installable choice "
+            "LargeCapacityTray False\n"
+            "PageSize=12x18: conflict 0x20202 with the document choice Duplex DuplexTumble\n"
+            "Duplex=DuplexTumble: no conflict\n");
+  run = Qx(folder, "desc --json " + ppd + " --conflict PageSize=12x18");
+  ASSERT_EQ(run.status, 0) << run.out;
+  j = nlohmann::json::parse(run.out);
+  EXPECT_EQ(j["conflicts"][0]["code"], 0);  // Duplex stays at its default None
+  EXPECT_EQ(Qx(folder, "desc " + ppd + " --conflict PageSize=Z9").status, 1);
+  EXPECT_EQ(Qx(folder, "desc " + ppd + " --conflict Nothing=A4").status, 1);
 }
 
 TEST(QxDesc, ForPeopleAndWithoutCache) {
