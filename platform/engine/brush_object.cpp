@@ -57,6 +57,10 @@ constexpr BYTE kHatchRows[HS_DDI_MAX][8] = {
 
 enum class BrushKind { kSolid, kHatch, kPattern };
 
+// The hatch index a pattern brush is realised with: past the hatches, and past
+// HS_DDI_MAX, which the engine gives the pattern it makes of a solid colour.
+constexpr ULONG kPatternHatchIndex = HS_DDI_MAX + 1;
+
 }  // namespace
 
 struct Brush::Impl {
@@ -129,6 +133,7 @@ Brush Brush::Hatch(ULONG style, ULONG foreIndex, ULONG backIndex) {
 Brush Brush::Pattern(const Bitmap& pattern, const Translation& translation) {
   Brush b;
   b.impl_->kind = BrushKind::kPattern;
+  b.impl_->hatch = kPatternHatchIndex;
   b.impl_->pattern = pattern;
   b.impl_->xlate = translation;
   return b;

@@ -108,7 +108,8 @@ class Translation;
 // foreground on a background colour index, or a pattern bitmap with its colour
 // translation to the target. The engine offers the driver's DrvRealizeBrush a
 // pattern for the hatch (1 bit per pixel, 8 x 8, 1 = hatch line, translated
-// through the table {background, foreground}) or the pattern bitmap itself.
+// through the table {background, foreground}) with its hatch index, or the
+// pattern bitmap itself with the index HS_DDI_MAX + 1.
 class Brush {
  public:
   static Brush Solid(ULONG colorIndex, ULONG rgb = 0xFFFFFFFF);

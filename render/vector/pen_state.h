@@ -48,6 +48,9 @@ struct PenState {
   XFORML transforms[2] = {{1, 0, 0, 1, 0, 0}, {1, 0, 0, 1, 0, 0}};
   DWORD emitterFlags = 0;
   std::int32_t fillType = kFillSolid;  // the fill-type marker of the brushes
+  // Pens 25 and 26 hold the white and black of the monochrome fill patterns
+  // ("PC25,255,255,255PC26,0,0,0"); cleared when pen 25 is redefined.
+  bool patternPens = false;
 };
 
 // What the device holds of the label commands, and the text colour last chosen.
