@@ -4,8 +4,8 @@
 #include <algorithm>
 
 #include "render/core/device_context.h"
+#include "render/raster/colour_conversion.h"
 #include "render/raster/image_rows.h"
-#include "render/raster/raster_colour.h"
 #include "render/raster/raster_strips.h"
 #include "render/raster/rotation.h"
 
@@ -141,9 +141,15 @@ BOOL SendRotatedPieces(DeviceContext& dc, RasterState& state, const ImageView& i
   OwnedImage turned;
   if (!RotateImage(dc.heap, image, turned)) return FALSE;
   if (convert && image.format == BMF_24BPP) {
-    RasterConvertPixels(
-        dc, turned.bits,
-        static_cast<std::size_t>(image.width) * static_cast<std::size_t>(image.height));
+    // The turned copy is converted rather than the caller's bitmap; conversion
+    // is per pixel, so before or after the turn gives the same pixels.
+    const std::size_t pixels =
+        static_cast<std::size_t>(image.width) * static_cast<std::size_t>(image.height);
+    if (ColourMode(dc) == 2) {
+      ConvertMonoPixelRun(dc, turned.bits, pixels, 24);
+    } else {
+      ConvertPixelRun(dc, turned.bits, pixels, 24);
+    }
   }
   const std::size_t count = BuildColumnPieces(clip.rects, clip.count, area, nullptr, 0);
   auto* pieces = reinterpret_cast<RECTL*>(TakeWorkArea(dc.heap, count * sizeof(RECTL), false));

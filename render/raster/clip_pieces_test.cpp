@@ -101,6 +101,57 @@ TEST(ClipPieces, RotatedPiecesEachWithItsWindow) {
   EXPECT_FALSE(job.state.inputWindowSet);
 }
 
+TEST(ClipPieces, RotatedPiecesOfColourImagesAreConverted) {
+  // Two 24-bit pixels, grays 128 and 100, under a clip of the whole image: one
+  // piece per column, each the turned row of that column. Brightness 100 of
+  // colour set 0 gives 203 and 158 (100 x 203 / 128); brightness 0 of the
+  // monochrome set gives 53 and 41 (100 x 53 / 128). The caller's bitmap keeps
+  // its pixels.
+  struct Case {
+    const char* name;
+    std::int16_t mode;
+    bool convert;
+    int first, second;
+  };
+  const Case kCases[] = {
+      {"colour mode 0", 0, true, 203, 158},
+      {"colour mode 2", 2, true, 53, 41},
+      {"plain monochrome: not converted", 2, false, 128, 100},
+  };
+  for (const Case& c : kCases) {
+    SCOPED_TRACE(c.name);
+    RasterJob job("095");
+    job.Landscape();
+    for (std::size_t set = 0; set < 3; ++set) {
+      for (std::size_t member = 8; member < 20; member += 2) {
+        job.SetPriv16(settings::ColorSetOffset(set, member), 50);
+      }
+      job.SetPriv16(settings::ColorSetOffset(set, settings::priv::kSetColormatch), 0);
+      job.SetPriv16(settings::ColorSetOffset(set, settings::priv::kSetTruegray), 0);
+    }
+    job.SetPriv16(settings::ColorSetOffset(0, 8), 100);
+    job.SetPriv16(settings::ColorSetOffset(2, 8), 0);
+    job.SetPriv16(settings::priv::kColormode, c.mode);
+    job.dc().colour.colorMatchingOn = true;
+    unsigned char bits[8] = {128, 128, 128, 100, 100, 100, 0, 0};
+    ImageView image{BMF_24BPP, 2, 1, 8, bits};
+    Clip clip = Clip::Region({{10, 20, 12, 21}});
+    ClipList list;
+    ASSERT_TRUE(CollectClipRects(job.dc().heap, clip.Get(), false, list));
+    ASSERT_TRUE(
+        SendRotatedPieces(job.dc(), job.state, image, {10, 20, 2, 1, false}, list, 0, c.convert));
+    FreeClipRects(list);
+    const std::string page = "IW0,0," + std::to_string(PageWidthPixels(job.dc())) + "," +
+                             std::to_string(PageHeightPixels(job.dc())) + ";";
+    EXPECT_EQ(job.Sent(), "IW10,20,11,21;PUPA10,20\x1B%1A\x1B*r1s1t1A\x1B*b0m3W" +
+                              B({c.first, c.first, c.first}) + kEnd +
+                              "IW11,20,12,21;PUPA11,20\x1B%1A\x1B*r1s1t1A\x1B*b0m3W" +
+                              B({c.second, c.second, c.second}) + kEnd + page);
+    EXPECT_EQ(bits[0], 128);
+    EXPECT_EQ(bits[3], 100);
+  }
+}
+
 TEST(ClipPieces, ScaledRectanglesRowByRow) {
   // 2 x 2 printed at 4 x 4 (5 x 5 decipoints at 600 dpi): vertical factor 2,
   // so destination rows 1 and 2 take source rows 0 and 1.

@@ -4,7 +4,8 @@
 #include <algorithm>
 #include <cstring>
 
-#include "render/raster/raster_colour.h"
+#include "render/core/device_context.h"
+#include "render/raster/colour_conversion.h"
 #include "render/raster/row_encoding.h"
 
 namespace render {
@@ -28,19 +29,14 @@ constexpr std::uint32_t kWhite = 0xFFFFFF;
 
 unsigned Mod8(std::int64_t v) { return static_cast<unsigned>(((v % 8) + 8) % 8); }
 
-int Gray(std::uint32_t c) {
-  return static_cast<int>((74 * (c & 0xFF) + 155 * ((c >> 8) & 0xFF) + 27 * ((c >> 16) & 0xFF)) >>
-                          8);
-}
-
-bool InkOf(const DeviceContext& dc, std::uint32_t colour, std::int64_t x, std::int64_t y) {
+bool InkOf(const ColourSet& mono, std::uint32_t colour, std::int64_t x, std::int64_t y) {
   if (colour == kWhite) return false;  // white and black pass the adjustment unchanged
   if (colour == 0) return true;
-  return DitherInk(RasterMonoColour(dc, colour), x, y);
+  return DitherInk(AdjustMonoColor(mono, colour), x, y);
 }
 
 // One target row: ink bits gathered into each byte before it is stored.
-void DitherRow(const DeviceContext& dc, const unsigned char* from, unsigned char* to, LONG width,
+void DitherRow(const ColourSet& mono, const unsigned char* from, unsigned char* to, LONG width,
                std::int64_t xOrigin, std::int64_t y, InkPolarity polarity) {
   static constexpr unsigned char kBit[8] = {0x80, 0x40, 0x20, 0x10, 0x08, 0x04, 0x02, 0x01};
   for (LONG x0 = 0; x0 < width; x0 += 8) {
@@ -49,7 +45,7 @@ void DitherRow(const DeviceContext& dc, const unsigned char* from, unsigned char
     for (LONG x = x0; x < end; ++x) {
       const unsigned char* p = from + 3 * static_cast<std::size_t>(x);
       std::uint32_t colour = p[0] | (std::uint32_t{p[1]} << 8) | (std::uint32_t{p[2]} << 16);
-      if (InkOf(dc, colour, x + xOrigin, y)) ink |= kBit[x - x0];
+      if (InkOf(mono, colour, x + xOrigin, y)) ink |= kBit[x - x0];
     }
     unsigned char& byte = to[x0 / 8];
     byte = polarity == InkPolarity::kOneIsInk ? ink : static_cast<unsigned char>(~ink);
@@ -59,7 +55,7 @@ void DitherRow(const DeviceContext& dc, const unsigned char* from, unsigned char
 }  // namespace
 
 bool DitherInk(std::uint32_t colour, std::int64_t x, std::int64_t y) {
-  int g = Gray(colour);
+  int g = GrayLevel(colour);
   if (g == 255) return false;
   if (g == 0) return true;
   return g < kDitherMatrix[Mod8(x)][Mod8(y)];
@@ -76,11 +72,13 @@ void DitherToOneBit(const DeviceContext& dc, const ImageView& source, OneBitTarg
   const LONG width = right - left;
   const std::size_t rowBytes = RowDataBytes(static_cast<std::uint64_t>(width), 1);
   const unsigned char blank = polarity == InkPolarity::kOneIsInk ? 0x00 : 0xFF;
+  // The monochrome colour set, read once for the whole rectangle.
+  const ColourSet mono = ReadColourSet(dc.settings.priv, 2);
   for (LONG j = 0; j < bottom - top; ++j) {
     unsigned char* to = target.bits + static_cast<std::ptrdiff_t>(j) * target.rowStep;
     std::memset(to, blank, rowBytes);
     const unsigned char* from = source.Row(top + j) + 3 * static_cast<std::size_t>(left);
-    DitherRow(dc, from, to, width, xOrigin, std::int64_t{j} + yOrigin, polarity);
+    DitherRow(mono, from, to, width, xOrigin, std::int64_t{j} + yOrigin, polarity);
   }
 }
 

@@ -48,6 +48,35 @@ TEST(Dither, Gray128InksHalfTheCells) {
   }
 }
 
+TEST(Dither, ColoursAreAdjustedByTheMonochromeSet) {
+  // Brightness of the monochrome set (set 2) moves gray 128 to 203 (100) or 53
+  // (0) before the threshold: ink where the matrix entry exceeds it, 14 cells
+  // above 203 and 50 above 53. The colour sets of modes 0 and 1 play no part.
+  struct Case {
+    const char* name;
+    int brightness;
+    int ink;
+  };
+  const Case kCases[] = {{"no change", 50, 32}, {"brighter", 100, 14}, {"darker", 0, 50}};
+  for (const Case& c : kCases) {
+    SCOPED_TRACE(c.name);
+    RasterJob job("095");
+    for (std::size_t set = 0; set < 3; ++set) {
+      for (std::size_t member = 8; member < 20; member += 2) {
+        job.SetPriv16(settings::ColorSetOffset(set, member), 50);
+      }
+    }
+    job.SetPriv16(settings::ColorSetOffset(0, 8), 0);
+    job.SetPriv16(settings::ColorSetOffset(1, 8), 100);
+    job.SetPriv16(settings::ColorSetOffset(2, 8), static_cast<std::int16_t>(c.brightness));
+    Solid gray(8, 8, 0x808080);
+    std::vector<unsigned char> target(8, 0);
+    DitherToOneBit(job.dc(), gray.view, {target.data(), 1}, {0, 0, 8, 8}, 0, 0,
+                   InkPolarity::kOneIsInk);
+    EXPECT_EQ(InkCount(target, InkPolarity::kOneIsInk), c.ink);
+  }
+}
+
 TEST(Dither, WhiteAndBlack) {
   for (int x = 0; x < 8; ++x) {
     for (int y = 0; y < 8; ++y) {

@@ -5,7 +5,7 @@
 
 #include "render/core/device_context.h"
 #include "render/core/output_channel.h"
-#include "render/raster/raster_colour.h"
+#include "render/raster/colour_conversion.h"
 #include "render/raster/rotation.h"
 #include "render/raster/row_encoding.h"
 
@@ -248,7 +248,7 @@ BOOL SendOneBitImage(DeviceContext& dc, RasterState& state, const OneBitImage& o
                                                    : RotationNeeded(dc, state.complexClipActive);
   if (rotate) {
     const std::uint64_t turnedRow = RowDataBytes(static_cast<std::uint64_t>(one.height), 1);
-    if (RasterVectorColorOverride(dc) == 0 && turnedRow >= 2 && turnedRow <= 19) {
+    if (VectorColorOverride(dc) == 0 && turnedRow >= 2 && turnedRow <= 19) {
       return SendOneBitBlock(dc, state, source, one.x, one.y, frame);
     }
     if (!RotateImage(dc.heap, source, turned)) return FALSE;

@@ -6,7 +6,7 @@
 
 #include "render/core/device_context.h"
 #include "render/core/output_channel.h"
-#include "render/raster/raster_colour.h"
+#include "render/raster/colour_conversion.h"
 #include "render/vector/command_emitter.h"
 
 namespace render {
@@ -38,7 +38,7 @@ void WriteRasterSize(OutputChannel& out, int method, LONG width, LONG height, bo
 bool MonoFrameWithoutResolution(const DeviceContext& dc) {
   bool imageprint = (settings::GetU16(dc.settings.priv, settings::priv::kPrintOptions) &
                      settings::kOptImageprint) != 0;
-  if (RasterVectorColorOverride(dc) != 0 && !imageprint) return true;
+  if (VectorColorOverride(dc) != 0 && !imageprint) return true;
   return (dc.PrinterFunction() & 0x2000) != 0 && dc.Description().PrinterType() != 6;
 }
 
