@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <string>
 
 #include "platform/engine/engine_internal.h"
 #include "platform/engine/objects.h"
@@ -79,6 +80,99 @@ TEST(EngBitBlt, RasterOperationsWithBrushMaskAndClip) {
   // Without the brush a pattern operation cannot be drawn.
   EXPECT_FALSE(EngBitBlt(dst.Get(), nullptr, nullptr, nullptr, nullptr, &all, nullptr, nullptr,
                          nullptr, nullptr, 0xF0F0));
+}
+
+// With pattern 0xF0, source 0xCC and target 0xAA across one 1-bit row, pixel x
+// holds the inputs of minterm 7 - x: every raster operation leaves its own code
+// in the row. The brush origin moves the pattern: at x = 4 it is 0x0F, which
+// swaps the code's halves.
+TEST(EngBitBlt, EveryRasterOperationOnOneBitRows) {
+  Bitmap pattern = Make(8, 8, BMF_1BPP, 0);
+  for (LONG y = 0; y < 8; ++y) platform::engine::ScanLine(pattern.Get(), y)[0] = 0xF0;
+  Brush brush = Brush::Pattern(pattern, Translation::Identity());
+  Bitmap src = Make(8, 1, BMF_1BPP, 0);
+  platform::engine::ScanLine(src.Get(), 0)[0] = 0xCC;
+  RECTL row{0, 0, 8, 1};
+  POINTL at{0, 0};
+  for (int rop = 0; rop < 256; ++rop) {
+    SCOPED_TRACE(rop);
+    for (LONG originX : {0, 4}) {
+      Bitmap dst = Make(8, 1, BMF_1BPP, 0);
+      platform::engine::ScanLine(dst.Get(), 0)[0] = 0xAA;
+      POINTL origin{originX, 0};
+      ASSERT_TRUE(EngBitBlt(dst.Get(), src.Get(), nullptr, nullptr, nullptr, &row, &at, nullptr,
+                            brush.Get(), &origin, static_cast<ROP4>(rop * 0x101)));
+      int expected = originX == 0 ? rop : ((rop << 4) | (rop >> 4)) & 0xFF;
+      EXPECT_EQ(platform::engine::ScanLine(dst.Get(), 0)[0], expected) << "origin " << originX;
+    }
+  }
+}
+
+// Named operations on 4-, 8- and 24-bit pixels: pattern C, source A, target 6
+// in every nibble of the pixel.
+TEST(EngBitBlt, RasterOperationsOnWiderPixels) {
+  struct Case {
+    const char* name;
+    BYTE rop;
+    ULONG nibble;
+  };
+  const Case kCases[] = {
+      {"pattern copy", 0xF0, 0xC},
+      {"source copy", 0xCC, 0xA},
+      {"pattern invert", 0x5A, 0xA},
+      {"source invert", 0x66, 0xC},
+      {"source and", 0x88, 0x2},
+      {"source paint", 0xEE, 0xE},
+      {"not source", 0x33, 0x5},
+      {"not source erase", 0x11, 0x1},
+      {"merge copy", 0xC0, 0x8},
+      {"merge paint", 0xBB, 0x7},
+      {"pattern paint", 0xFB, 0xF},
+      {"pattern and target", 0xA0, 0x4},
+      {"not pattern and target", 0x0A, 0x2},
+      {"source chooses pattern or target", 0xE2, 0xC},
+      {"blackness", 0x00, 0x0},
+      {"whiteness", 0xFF, 0xF},
+      {"target", 0xAA, 0x6},
+  };
+  struct Format {
+    ULONG format;
+    ULONG repeat;  // the nibble repeated over the pixel
+  };
+  const Format kFormats[] = {{BMF_4BPP, 0x1}, {BMF_8BPP, 0x11}, {BMF_24BPP, 0x111111}};
+  for (const Format& f : kFormats) {
+    for (const Case& c : kCases) {
+      SCOPED_TRACE(std::string(c.name) + " in format " + std::to_string(f.format));
+      Bitmap dst = Make(3, 1, f.format, 0x6 * f.repeat);
+      Bitmap src = Make(3, 1, f.format, 0xA * f.repeat);
+      Brush brush = Brush::Solid(0xC * f.repeat);
+      RECTL middle{1, 0, 2, 1};
+      POINTL at{1, 0};
+      ASSERT_TRUE(EngBitBlt(dst.Get(), src.Get(), nullptr, nullptr, nullptr, &middle, &at, nullptr,
+                            brush.Get(), nullptr, static_cast<ROP4>(c.rop * 0x101)));
+      EXPECT_EQ(ReadPixel(dst.Get(), 1, 0), c.nibble * f.repeat);
+      EXPECT_EQ(ReadPixel(dst.Get(), 0, 0), 0x6 * f.repeat);  // outside the rectangle
+      EXPECT_EQ(ReadPixel(dst.Get(), 2, 0), 0x6 * f.repeat);
+    }
+  }
+}
+
+// A 4-bit pattern brush tiled from its origin, translated, under a clip.
+TEST(EngBitBlt, FourBitPatternAtItsOriginTranslatedAndClipped) {
+  Bitmap pattern = Make(2, 2, BMF_4BPP, 0);
+  WritePixel(pattern.Get(), 0, 0, 1);
+  WritePixel(pattern.Get(), 1, 1, 1);
+  Brush brush = Brush::Pattern(pattern, Translation::Table({0x3, 0xE}));
+  Bitmap dst = Make(6, 3, BMF_4BPP, 0x5);
+  Clip clip = Clip::Rectangle({1, 0, 5, 2});
+  RECTL all{0, 0, 6, 3};
+  POINTL origin{1, 0};
+  ASSERT_TRUE(EngBitBlt(dst.Get(), nullptr, nullptr, clip.Get(), nullptr, &all, nullptr, nullptr,
+                        brush.Get(), &origin, 0xF0F0));
+  // Pattern pixel (0, 0) lands at (1, 0): 0xE on one diagonal of each 2 x 2
+  // cell, 0x3 on the other; column 0, column 5 and row 2 are clipped away.
+  EXPECT_EQ(Picture(dst, 0xE), ".#.#..\n..#.#.\n......\n");
+  EXPECT_EQ(Picture(dst, 0x3), "..#.#.\n.#.#..\n......\n");
 }
 
 TEST(EngBitBlt, OverlappingCopyAndSourceEdges) {
