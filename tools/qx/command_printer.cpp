@@ -18,7 +18,12 @@
 #include "platform/files/paths.h"
 #include "platform/registry/database.h"
 #include "platform/spooler/spooler.h"
+#include "settings/byte_order.h"
+#include "settings/description_cache.h"
+#include "settings/features.h"
+#include "settings/sticky_data.h"
 #include "tools/qx/command.h"
+#include "tools/qx/tool_description.h"
 
 namespace qx {
 
@@ -400,6 +405,47 @@ int List(const PrinterOptions& o) {
   return 0;
 }
 
+// The printer-sticky record as the libraries get it: read from the printer data,
+// or derived from the printer's description when there is none. Null when the
+// description cannot be loaded.
+nlohmann::ordered_json StickyJson(const platform::PrinterRecord& p) {
+  HANDLE printer = nullptr;
+  if (!OpenPrinterW(p.name.c_str(), &printer, nullptr)) return nullptr;
+  void* block = settings::LoadDescription(p.driver.dataFile.c_str(), ToolResourceModule(),
+                                          settings::ReadFontOrder(printer));
+  nlohmann::ordered_json j = nullptr;
+  if (block != nullptr) {
+    settings::StickyRecord r = settings::ReadStickyRecord(printer, settings::Description(block));
+    if (r.data != nullptr) {
+      const unsigned char* b = r.data;
+      using namespace settings::sticky;
+      std::uint32_t flags = settings::LoadU32(b + kFlags);
+      std::size_t count = std::min<std::size_t>(settings::LoadU16(b + kInstallableCount),
+                                                settings::kMaxInstallable);
+      j = {{"source", r.derived ? "derived" : "read"},
+           {"bytes", r.bytes},
+           {"version", settings::LoadU16(b + kVersion)},
+           {"size", settings::LoadU16(b + kSize)},
+           {"flags", flags},
+           {"metric", (flags & settings::kStickyMetric) != 0},
+           {"halftone", (flags & settings::kStickyHalftone) != 0},
+           {"noDeviceFonts", (flags & settings::kStickyNoDeviceFonts) != 0},
+           {"legacySwitch", (flags & settings::kStickyLegacySwitch) != 0},
+           {"memory", settings::LoadU32(b + kMemory)},
+           {"jobTimeout", settings::LoadU32(b + kJobTimeout)},
+           {"waitTimeout", settings::LoadU32(b + kWaitTimeout)},
+           {"checksum", settings::LoadU16(b + kChecksum)},
+           {"installableCount", settings::LoadU16(b + kInstallableCount)},
+           {"installableSel", std::vector<int>(b + kInstallableSel, b + kInstallableSel + count)},
+           {"fontOrder", settings::LoadU16(b + kFontOrder)}};
+      GlobalFree(r.data);
+    }
+    GlobalFree(block);
+  }
+  ClosePrinter(printer);
+  return j;
+}
+
 nlohmann::ordered_json PrinterJson(const platform::PrinterRecord& p) {
   nlohmann::ordered_json j;
   j["pPrinterName"] = WideToUtf8(p.name);
@@ -425,6 +471,7 @@ nlohmann::ordered_json PrinterJson(const platform::PrinterRecord& p) {
                          {"pDocument", WideToUtf8(job.document)},
                          {"pUserName", WideToUtf8(job.owner)}});
   }
+  j["stickyRecord"] = StickyJson(p);
   return j;
 }
 
@@ -456,6 +503,16 @@ void ShowText(const platform::PrinterRecord& p) {
     std::printf("  %u  %s  %s\n", job.id, WideToUtf8(job.owner).c_str(),
                 WideToUtf8(job.document).c_str());
   }
+  nlohmann::ordered_json sticky = StickyJson(p);
+  if (sticky.is_null()) {
+    std::printf("sticky record: none (the description cannot be loaded)\n");
+    return;
+  }
+  std::printf("sticky record (%s): version %u, flags 0x%x, memory %u, installable",
+              sticky["source"].get<std::string>().c_str(), sticky["version"].get<unsigned>(),
+              sticky["flags"].get<unsigned>(), sticky["memory"].get<unsigned>());
+  for (int choice : sticky["installableSel"]) std::printf(" %d", choice);
+  std::printf(", font order %u\n", sticky["fontOrder"].get<unsigned>());
 }
 
 int Show(const PrinterOptions& o) {

@@ -186,4 +186,58 @@ TEST(QxPrinter, PrinterDataWrittenByOneProcessIsReadByAnother) {
   platform::test::SetRootPath(qxtest::TempRoot());
 }
 
+TEST(QxPrinter, ShowsTheStickyRecordReadOrDerived) {
+  Fixture f("qx-sticky");
+  std::string sample = qxtest::SourceDir() + "/printers/KX-M095.ppd";
+  ASSERT_EQ(Qx(f.root, "printer add P --desc " + Quote(sample)).status, 0);
+  nlohmann::json desc = nlohmann::json::parse(Qx(f.root, "desc --json " + Quote(sample)).out);
+  auto sticky = [&] {
+    return nlohmann::json::parse(Qx(f.root, "printer show P --json").out)["stickyRecord"];
+  };
+
+  // No "PrinterData": derived from the description, FreeVM as the memory and
+  // the installable defaults (LargeCapacityTray False, VMOption 256MB).
+  nlohmann::json j = sticky();
+  EXPECT_EQ(j["source"], "derived");
+  EXPECT_EQ(j["version"], 1024);
+  EXPECT_EQ(j["size"], 108);
+  EXPECT_EQ(j["memory"], desc["FreeVM"]);
+  EXPECT_EQ(j["waitTimeout"], desc["SuggestedWaitTimeout"]);
+  EXPECT_EQ(j["checksum"], desc["checksum"]);
+  EXPECT_EQ(j["installableCount"], 2);
+  EXPECT_EQ(j["installableSel"], nlohmann::json({1, 1}));
+  EXPECT_EQ(j["fontOrder"], 0);
+  // "FreeMem" of 64 KB stays at the 102,400-byte floor.
+  ASSERT_EQ(Qx(f.root, "printer set P FreeMem=dword:64").status, 0);
+  EXPECT_EQ(sticky()["memory"], 102400);
+
+  // A stored record: version 1024, size 108, halftoning, 2 MB, a checksum of
+  // another description (so the selections are recomputed), font order 5.
+  std::string record =
+      "0004"
+      "6c00"
+      "02000000"
+      "00002000" +
+      std::string(2 * 24, '0') +
+      "0000"
+      "0200" +
+      std::string(2 * 64, '0') +
+      "0500"
+      "0000";
+  ASSERT_EQ(record.size(), 2u * 108);
+  ASSERT_EQ(Qx(f.root, "printer set P PrinterDataSize=dword:108 PrinterData=hex:" + record).status,
+            0);
+  j = sticky();
+  EXPECT_EQ(j["source"], "read");
+  EXPECT_EQ(j["halftone"], true);
+  EXPECT_EQ(j["memory"], 0x200000);
+  EXPECT_EQ(j["checksum"], desc["checksum"]);
+  EXPECT_EQ(j["installableSel"], nlohmann::json({1, 1}));
+  EXPECT_EQ(j["fontOrder"], 5);
+  EXPECT_NE(Qx(f.root, "printer show P").out.find("sticky record (read)"), std::string::npos);
+  // A size too short for the fields the libraries read: derived again.
+  ASSERT_EQ(Qx(f.root, "printer set P PrinterDataSize=dword:4").status, 0);
+  EXPECT_EQ(sticky()["source"], "derived");
+}
+
 }  // namespace
