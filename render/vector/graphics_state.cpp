@@ -2,6 +2,7 @@
 #include "render/vector/graphics_state.h"
 
 #include "render/core/device_context.h"
+#include "render/raster/merge_control.h"
 
 namespace render {
 
@@ -18,6 +19,10 @@ void ResetGraphicsState(DeviceContext& dc) {
 }
 
 void EndPage(DeviceContext& dc) {
+  // A palette pushed for an indexed image is the printer's until it is popped;
+  // the next page must not find it. The pop ends an open polyline first, so
+  // its escapes never land inside the polyline's data.
+  PopRasterPalette(dc);
   if (dc.vector.polylineOpen) {
     dc.vector.polylineOpen = false;
     WriteBytes(dc.output, ";", 1);

@@ -11,8 +11,8 @@ struct DeviceContext;
 // again. The current pen and the pen widths are the page set-up's to reset.
 void ResetGraphicsState(DeviceContext& dc);
 
-// The page end: an open encoded polyline is ended, "PG;" written, the pen-up
-// forgotten and the graphics state reset.
+// The page end: a pushed raster palette is popped, an open encoded polyline
+// ended, "PG;" written, the pen-up forgotten and the graphics state reset.
 void EndPage(DeviceContext& dc);
 
 }  // namespace render
