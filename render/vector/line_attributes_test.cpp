@@ -117,6 +117,19 @@ TEST(LineAttributes, LineScaleBounds) {
   EXPECT_EQ(TruncateToInt32(-2.9), -2);
 }
 
+TEST(LineAttributes, WideLineWidthsOutOfRangeAreHeld) {
+  // A width of 1e30 pixels holds a = width x 256 at 2^31 - 1: w = a x 254 / 10 /
+  // 600 = 90,910,141, 355117.738 mm. Scaled by a transform of 1e30 (s = 2^31 - 1)
+  // the product is held at 2^31 - 1 as well: 8388607.996 mm.
+  // NaN counts as 0: w = 3000 / 10 / 600 = 0.
+  Stroking s;
+  s.Set(kPenatt, 1);
+  Transform huge = Transform::Matrix(1e30f, 0, 0, 1e30f, 0, 0);
+  EXPECT_EQ(s.Apply(Line::Wide(1e30f, JOIN_MITER, ENDCAP_BUTT)), "PW355117.738,3");
+  EXPECT_EQ(s.Apply(Line::Wide(1e30f, JOIN_MITER, ENDCAP_BUTT), huge.Get()), "PW8388607.996,3");
+  EXPECT_EQ(s.Apply(Line::Wide(std::nanf(""), JOIN_MITER, ENDCAP_BUTT)), "PW0,3");
+}
+
 TEST(LineAttributes, WideLineDashes) {
   Stroking s;
   s.Apply(Line::Wide(0.5f, JOIN_MITER, ENDCAP_BUTT));
