@@ -76,18 +76,27 @@ void ConvertRows(const SURFOBJ& so, XLATEOBJ* xlate, unsigned char* to, std::uin
 // the stored row.
 void CopyRows(const SURFOBJ& so, unsigned char* to, std::uint64_t rowBytes) {
   const unsigned char* from = LowestRow(so);
-  const std::uint64_t step =
-      so.lDelta < 0 ? static_cast<std::uint64_t>(-static_cast<std::int64_t>(so.lDelta))
-                    : static_cast<std::uint64_t>(so.lDelta);
+  const std::uint64_t step = so.lDelta < 0
+                                 ? static_cast<std::uint64_t>(-static_cast<std::int64_t>(so.lDelta))
+                                 : static_cast<std::uint64_t>(so.lDelta);
   const std::uint64_t n = std::min(step, rowBytes);
   for (LONG y = 0; y < so.sizlBitmap.cy; ++y) {
-    std::memcpy(to + static_cast<std::uint64_t>(y) * rowBytes, from + static_cast<std::uint64_t>(y) * step, n);
+    std::memcpy(to + static_cast<std::uint64_t>(y) * rowBytes,
+                from + static_cast<std::uint64_t>(y) * step, n);
   }
 }
 
+// A pattern with bits; one that is converted pixel by pixel must also have
+// rows as long as its pixels.
 bool UsablePattern(const SURFOBJ* so) {
-  return so != nullptr && so->pvScan0 != nullptr && so->sizlBitmap.cx > 0 &&
-         so->sizlBitmap.cy > 0;
+  if (so == nullptr || so->pvScan0 == nullptr || so->sizlBitmap.cx <= 0 || so->sizlBitmap.cy <= 0) {
+    return false;
+  }
+  if (!ConvertsToRgb(so->iBitmapFormat)) return true;
+  const std::uint64_t pixelBytes = so->iBitmapFormat == BMF_32BPP ? 4 : 2;
+  const std::int64_t step = so->lDelta;
+  const std::uint64_t rowBytes = static_cast<std::uint64_t>(step < 0 ? -step : step);
+  return rowBytes >= pixelBytes * static_cast<std::uint64_t>(so->sizlBitmap.cx);
 }
 
 }  // namespace

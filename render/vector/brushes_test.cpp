@@ -84,9 +84,9 @@ TEST(Brushes, EveryHatchStyleHasItsFillType) {
     const char* ft;
   };
   const Case kCases[] = {
-      {HS_HORIZONTAL, "FT3,26.667,0"}, {HS_VERTICAL, "FT3,26.667,90"},
+      {HS_HORIZONTAL, "FT3,26.667,0"},  {HS_VERTICAL, "FT3,26.667,90"},
       {HS_FDIAGONAL, "FT3,26.667,135"}, {HS_BDIAGONAL, "FT3,26.667,45"},
-      {HS_CROSS, "FT4,26.667,0"},      {HS_DIAGCROSS, "FT4,26.667,45"},
+      {HS_CROSS, "FT4,26.667,0"},       {HS_DIAGCROSS, "FT4,26.667,45"},
   };
   TestPrinter printer("089", u"ZQ1 hatch styles");
   Recorded r(printer);
@@ -228,8 +228,8 @@ TEST(Brushes, MonochromeModeDownloadsTheTopLeftOfADitheredPattern) {
   // pattern's top-right, all set.
   POINTL origin{-8, 0};
   ASSERT_TRUE(SetPaintBrush(r.dc(), brush.Get(), &origin, kPatCopy));
-  EXPECT_EQ(r.Take(), PatternPens({0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF}) +
-                          "SP25;FT11,1;");
+  EXPECT_EQ(r.Take(),
+            PatternPens({0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF}) + "SP25;FT11,1;");
 }
 
 TEST(Brushes, MonochromeModeOnAPrinterOfTheJobsResolutionTakesTwoColours) {
@@ -328,8 +328,8 @@ TEST(DrvRealizeBrush, SixteenAndThirtyTwoBitPatternsBecomeRgbRows) {
     EXPECT_EQ(rb.style, static_cast<std::uint32_t>(HS_DDI_MAX + 1));
     EXPECT_EQ(rb.colourCount, 6u);
     EXPECT_EQ(rb.colourOffset, 32u + 2 * 12);  // rows of 9 bytes padded to 12
-    const unsigned char expected[24] = {1,  2,  3,  4,  5,  6,  7,  8,  9,  0,  0,  0,
-                                        7,  8,  9,  10, 11, 12, 13, 14, 15, 0,  0,  0};
+    const unsigned char expected[24] = {1, 2, 3, 4,  5,  6,  7,  8,  9,  0, 0, 0,
+                                        7, 8, 9, 10, 11, 12, 13, 14, 15, 0, 0, 0};
     EXPECT_EQ(std::memcmp(RealizedBits(rb), expected, sizeof expected), 0);
     EXPECT_EQ(RealizedColourEntry(rb, 5), 0x121110u);
   }
@@ -352,6 +352,14 @@ TEST(DrvRealizeBrush, RefusesAnInvalidDeviceAndAFailedAllocation) {
   EXPECT_EQ(hatch.Get()->pvRbrush, nullptr);
   // A pattern index without a pattern surface.
   EXPECT_FALSE(DrvRealizeBrush(hatch.Get(), &surface.so, nullptr, nullptr, nullptr, 7));
+  // A 32-bit pattern whose rows are shorter than its pixels is not read past them.
+  std::uint32_t pixels[3] = {};
+  SURFOBJ shortRows{};
+  shortRows.sizlBitmap = {3, 3};
+  shortRows.pvBits = shortRows.pvScan0 = pixels;
+  shortRows.lDelta = 4;
+  shortRows.iBitmapFormat = BMF_32BPP;
+  EXPECT_FALSE(DrvRealizeBrush(hatch.Get(), &surface.so, &shortRows, nullptr, nullptr, 7));
 }
 
 // Colour-table entries that a translation does not have are never read: entry 1

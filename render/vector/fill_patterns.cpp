@@ -3,7 +3,7 @@
 // it. Pen 25 is the pattern's background and pen 26 its foreground.
 #include "render/vector/fill_patterns.h"
 
-#include <string>
+#include <cstring>
 
 #include "platform/engine/callbacks.h"
 #include "render/core/device_context.h"
@@ -77,12 +77,19 @@ class DrawnPattern {
 // says whether a pixel takes pen 26.
 template <typename Foreground>
 void WritePatternPens(DeviceContext& dc, Foreground foreground) {
-  std::string text = "RF1,8,8";
+  constexpr char kHead[] = "RF1,8,8";
+  char text[sizeof kHead + 3 * kCell * kCell];
+  std::memcpy(text, kHead, sizeof kHead - 1);
+  char* at = text + sizeof kHead - 1;
   for (LONG y = 0; y < kCell; ++y) {
-    for (LONG x = 0; x < kCell; ++x) text += foreground(x, y) ? ",26" : ",25";
+    for (LONG x = 0; x < kCell; ++x) {
+      std::memcpy(at, foreground(x, y) ? ",26" : ",25", 3);
+      at += 3;
+    }
   }
+  *at = '\0';
   ClosePolyline(dc.output, dc.vector);
-  WriteText(dc.output, text.c_str());
+  WriteText(dc.output, text);
 }
 
 void WritePatternPen(DeviceContext& dc, int pen, std::uint32_t colour) {
@@ -100,9 +107,7 @@ void SelectPatternPen(DeviceContext& dc) {
   dc.pens.cachedColour = kNoColour;
 }
 
-std::size_t StoredRowBytes1(LONG width) {
-  return (static_cast<std::size_t>(width) + 31) / 32 * 4;
-}
+std::size_t StoredRowBytes1(LONG width) { return (static_cast<std::size_t>(width) + 31) / 32 * 4; }
 
 // A one-bit pattern's own bits: 8 scan lines, from the first downwards when the
 // pattern is top-down, otherwise from scan line (height class - 1) upwards; the
@@ -191,9 +196,8 @@ bool WriteMonoPattern(DeviceContext& dc, BRUSHOBJ* brush, const RealizedBrush& r
     WriteText(dc.output, "PC25,255,255,255PC26,0,0,0");
     dc.pens.patternPens = true;
   }
-  WritePatternPens(dc, [&](LONG x, LONG y) {
-    return (ink[static_cast<std::size_t>(y)] & (0x80u >> x)) != 0;
-  });
+  WritePatternPens(
+      dc, [&](LONG x, LONG y) { return (ink[static_cast<std::size_t>(y)] & (0x80u >> x)) != 0; });
   SelectPatternPen(dc);
   return true;
 }
