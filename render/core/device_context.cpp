@@ -171,8 +171,10 @@ BOOL WriteToSpooler(void* context, const void* bytes, DWORD length, DWORD* writt
   return WritePrinter(dc->printer, bytes, length, written);
 }
 
+// Without a filter job (the filter gave none) the bytes go to the spooler.
 BOOL WriteToFilter(void* context, const void* bytes, DWORD length, DWORD* written) {
   auto* dc = static_cast<DeviceContext*>(context);
+  if (dc->filterJob == 0) return WritePrinter(dc->printer, bytes, length, written);
   return dc->filterWrite(reinterpret_cast<HANDLE>(dc->filterJob), const_cast<void*>(bytes), length,
                          written);
 }
@@ -353,6 +355,7 @@ BOOL DrvResetPDEV(DHPDEV oldPdev, DHPDEV newPdev) {
     // send flag, its times and the filter's job.
     now->identity = before->identity;
     now->filterJob = before->filterJob;
+    if (before->jobFlags & kJobFilterRefused) now->jobFlags |= kJobFilterRefused;
     if (SamePaper(now->settings.pub, before->settings.pub) &&
         now->settings.pub.dmDefaultSource == before->settings.pub.dmDefaultSource) {
       now->jobFlags |= kJobSamePageSetup;
@@ -360,11 +363,27 @@ BOOL DrvResetPDEV(DHPDEV oldPdev, DHPDEV newPdev) {
     CarryDownloads(*before, *now);
   }
   FlushOutput(before->output);
+  // The filter's job now belongs to the new context alone: the old one neither
+  // writes to it nor ends it.
+  if (before->jobFlags & kJobDocumentStarted) before->filterJob = 0;
   return TRUE;
 }
 
 void DrvDisablePDEV(DHPDEV dhpdev) {
-  if (DeviceContext* dc = ValidDeviceContext(dhpdev)) Release(dc);
+  DeviceContext* dc = ValidDeviceContext(dhpdev);
+  if (dc == nullptr) return;
+  // A document that never ended (the application gave up) still holds a filter
+  // job, perhaps with an open job-binder file: it is aborted and closed.
+  if ((dc->jobFlags & kJobDocumentStarted) && dc->filter && dc->filterJob != 0) {
+    using FilterJobEnd = void (*)(HANDLE job);
+    HANDLE job = reinterpret_cast<HANDLE>(dc->filterJob);
+    if (auto abort = reinterpret_cast<FilterJobEnd>(GetProcAddress(dc->filter, "DrvSplAbort")))
+      abort(job);
+    if (auto close = reinterpret_cast<FilterJobEnd>(GetProcAddress(dc->filter, "DrvSplClose")))
+      close(job);
+    dc->filterJob = 0;
+  }
+  Release(dc);
 }
 
 }  // namespace render

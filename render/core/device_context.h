@@ -32,6 +32,9 @@ constexpr DWORD kJobPageOpen = 0x8000;
 constexpr DWORD kJobResetCarried = 0x100000;
 constexpr DWORD kJobSamePageSetup = 0x800000;
 constexpr DWORD kJobHeaderWritten = 0x2000000;
+// The spool filter gave this document no job: it prints without the filter,
+// also after a reset.
+constexpr DWORD kJobFilterRefused = 0x40000000;
 // The flags a reset carries into the new context.
 constexpr DWORD kJobCarriedMask = 0x3094104;
 

@@ -30,6 +30,13 @@ F FilterFunction(const DeviceContext& dc, const char* name) {
 
 HANDLE FilterJob(const DeviceContext& dc) { return reinterpret_cast<HANDLE>(dc.filterJob); }
 
+// A function of the filter's job; null when the document has no filter job, so
+// that no filter function ever sees a null job.
+template <typename F>
+F JobFunction(const DeviceContext& dc, const char* name) {
+  return dc.filterJob != 0 ? FilterFunction<F>(dc, name) : nullptr;
+}
+
 void FillSurfaceWhite(SURFOBJ* pso) {
   if (pso && pso->pvBits && pso->cjBits) std::memset(pso->pvBits, 0xFF, pso->cjBits);
 }
@@ -49,11 +56,18 @@ BOOL DrvStartDoc(SURFOBJ* pso, LPWSTR docName, DWORD jobId) {
   bool carried = dc->jobFlags & kJobResetCarried;
   if (!carried && jobId != 0) dc->jobId = jobId;
   if (carried) {
-    if (auto restart = FilterFunction<FilterRestartDoc>(*dc, "MyDrvSplStartDoc")) {
-      dc->filterJob = reinterpret_cast<ULONG64>(restart());
+    // The reset carried the document's filter job; only when there was none to
+    // carry is the filter asked for its latest one.
+    if (dc->filterJob == 0 && !(dc->jobFlags & kJobFilterRefused)) {
+      if (auto restart = FilterFunction<FilterRestartDoc>(*dc, "MyDrvSplStartDoc")) {
+        dc->filterJob = reinterpret_cast<ULONG64>(restart());
+      }
     }
   } else if (auto start = FilterFunction<FilterStartDoc>(*dc, "DrvSplStartDoc")) {
+    dc->jobFlags &= ~kJobFilterRefused;
     dc->filterJob = reinterpret_cast<ULONG64>(start(dc->printer, dc->jobId));
+    // Without a job the document prints as if there were no filter.
+    if (dc->filterJob == 0) dc->jobFlags |= kJobFilterRefused;
   }
   dc->jobFlags |= kJobDocumentStarted;
   if (carried) return TRUE;
@@ -69,7 +83,7 @@ BOOL DrvStartDoc(SURFOBJ* pso, LPWSTR docName, DWORD jobId) {
 BOOL DrvStartPage(SURFOBJ* pso) {
   DeviceContext* dc = ValidDeviceContext(pso);
   if (dc == nullptr) return FALSE;
-  if (auto startPage = FilterFunction<FilterJobCall>(*dc, "DrvSplStartPage"))
+  if (auto startPage = JobFunction<FilterJobCall>(*dc, "DrvSplStartPage"))
     startPage(FilterJob(*dc));
   if (dc->output.failed) return FALSE;
   if (dc->jobFlags & kJobPageOpen) return TRUE;
@@ -107,7 +121,7 @@ BOOL DrvSendPage(SURFOBJ* pso) {
   if (!(dc->jobFlags & kJobPageOpen)) ++dc->pageCount;
   if (content) EndPage(*dc);
   dc->jobFlags &= ~kJobPageOpen;
-  if (auto endPage = FilterFunction<FilterJobCall>(*dc, "DrvSplEndPage")) endPage(FilterJob(*dc));
+  if (auto endPage = JobFunction<FilterJobCall>(*dc, "DrvSplEndPage")) endPage(FilterJob(*dc));
   return TRUE;
 }
 
@@ -128,8 +142,9 @@ BOOL DrvEndDoc(SURFOBJ* pso, FLONG) {
   }
   FlushOutput(dc->output);
   dc->jobFlags &= ~(kJobDocumentStarted | kJobStarted | kJobResetCarried | kJobHeaderWritten);
-  if (auto endDoc = FilterFunction<FilterJobEnd>(*dc, "DrvSplEndDoc")) endDoc(FilterJob(*dc));
-  if (auto close = FilterFunction<FilterJobEnd>(*dc, "DrvSplClose")) close(FilterJob(*dc));
+  if (auto endDoc = JobFunction<FilterJobEnd>(*dc, "DrvSplEndDoc")) endDoc(FilterJob(*dc));
+  if (auto close = JobFunction<FilterJobEnd>(*dc, "DrvSplClose")) close(FilterJob(*dc));
+  dc->filterJob = 0;
   // The application hears of a job whose last bytes never left.
   return dc->output.failed ? FALSE : TRUE;
 }

@@ -11,11 +11,31 @@ namespace {
 constexpr DWORD kDirectThreshold = kOutputCapacity / 2;
 
 // One transfer to the sink; only a call that succeeds and takes every byte counts.
-bool Transfer(OutputChannel& out, const void* bytes, DWORD length) {
+bool TransferOnce(OutputChannel& out, const void* bytes, DWORD length) {
   DWORD written = 0;
   if (out.sink.transfer == nullptr) return false;
   BOOL ok = out.sink.transfer(out.sink.context, bytes, length, &written);
   return ok != FALSE && written == length;
+}
+
+// The spool filter knows its log block (2,648 bytes) and its job-binder trailer
+// (76 bytes) by size and first word alone; print data of that shape would be
+// taken from the stream.
+bool LooksLikeFilterBlock(const unsigned char* bytes, DWORD length) {
+  if (length != 2648 && length != 76) return false;
+  std::uint32_t word = static_cast<std::uint32_t>(bytes[0]) | std::uint32_t{bytes[1]} << 8 |
+                       std::uint32_t{bytes[2]} << 16 | std::uint32_t{bytes[3]} << 24;
+  return length == 2648 ? word == 0x4C6F6700 : word == 0x5441494C;
+}
+
+// Such data goes out with its first byte in a transfer of its own: the stream
+// is the same, and the filter sees no block.
+bool Transfer(OutputChannel& out, const void* bytes, DWORD length) {
+  const auto* p = static_cast<const unsigned char*>(bytes);
+  if (!out.sendingBlock && LooksLikeFilterBlock(p, length)) {
+    return TransferOnce(out, p, 1) && TransferOnce(out, p + 1, length - 1);
+  }
+  return TransferOnce(out, p, length);
 }
 
 // The piece of formatted text being built; it is handed to the channel whenever

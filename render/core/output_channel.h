@@ -24,6 +24,9 @@ struct OutputChannel {
   DWORD capacity = kOutputCapacity;
   DWORD fill = 0;
   bool failed = false;  // sticky for the device context's life
+  // Set while an in-band block of the spool filter goes out; any other
+  // transfer that would look like one of the filter's blocks is split.
+  bool sendingBlock = false;
   OutputSink sink;
   unsigned char buffer[kOutputCapacity + 4] = {};
 };

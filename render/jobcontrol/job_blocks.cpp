@@ -1,8 +1,13 @@
 // The in-band blocks of the job header and trailer.
 #include "render/jobcontrol/job_blocks.h"
 
+#include <algorithm>
+#include <cstring>
+#include <string>
+
 #include "platform/platform.h"
 #include "render/jobcontrol/command_inputs.h"
+#include "render/jobcontrol/merge_header.h"
 #include "render/jobcontrol/print_log_block.h"
 #include "render/jobcontrol/user_identification.h"
 #include "settings/byte_order.h"
@@ -12,12 +17,23 @@ namespace render::jobcontrol {
 
 namespace {
 
-// The job-binder block and the merge header that follow a start block of the
-// job-binder mode come with the job-binder files; until then a job-binder
-// request is printed like any other job (and stays pending in qxw4gl.ini).
-constexpr bool kJobBinderBlocks = false;
-
 constexpr DWORD kTrailerTag = 0x5441494C;  // "LIAT"
+
+// Each text of the job-binder block has a 512-byte slot: at most 255
+// characters and a terminator, so that no text runs into the next slot.
+constexpr std::size_t kSlotChars = 256;
+
+void StoreSlotText(unsigned char* slot, std::u16string_view text) {
+  std::size_t n = std::min(text.size(), kSlotChars - 1);
+  for (std::size_t i = 0; i < n; ++i) settings::StoreU16(slot + 2 * i, text[i]);
+}
+
+std::u16string ReadKey(const std::u16string& section, const char16_t* key,
+                       const std::u16string& file) {
+  WCHAR value[512] = {};
+  DWORD n = GetPrivateProfileStringW(section.c_str(), key, u"", value, 512, file.c_str());
+  return std::u16string(value, n);
+}
 
 }  // namespace
 
@@ -27,8 +43,19 @@ bool FilterBound(const DeviceContext& dc) {
 
 void SendBlock(DeviceContext& dc, const unsigned char* block, std::size_t size) {
   FlushOutput(dc.output);
+  dc.output.sendingBlock = true;
   WriteBytes(dc.output, block, size);
   FlushOutput(dc.output);
+  dc.output.sendingBlock = false;
+}
+
+void BuildJobBinderBlock(const DeviceContext& dc, unsigned char* block) {
+  std::memset(block, 0, kJobBinderBlockSize);
+  std::u16string file = settings::DeviceInfoFilePath(false);
+  std::u16string section = PrinterSection(dc);
+  StoreSlotText(block, ReadKey(section, u"JobMergePath", file));
+  StoreSlotText(block + 512, ReadKey(section, u"JobMergeFile", file));
+  if (dc.documentName) StoreSlotText(block + 1024, dc.documentName);
 }
 
 bool IsJobBinderSend(DeviceContext& dc) {
@@ -47,7 +74,7 @@ void SendStartBlocks(DeviceContext& dc, bool readJobBinder) {
   // would reach the printer as data.
   if (id.startBlockSent) return;
   // Without a filter job nothing could save the job: it prints.
-  id.jobBinderSend = readJobBinder && kJobBinderBlocks && FilterBound(dc) && IsJobBinderSend(dc);
+  id.jobBinderSend = readJobBinder && FilterBound(dc) && IsJobBinderSend(dc);
   DWORD mode = id.jobBinderSend        ? kModeJobBinder
                : HasFunction(dc, 0x80) ? kModePrintAndLog
                                        : kModePrint;
@@ -57,6 +84,14 @@ void SendStartBlocks(DeviceContext& dc, bool readJobBinder) {
     settings::StoreU32(block + at, 0x01010101);
   SendBlock(dc, block, sizeof block);
   id.startBlockSent = true;
+  if (!id.jobBinderSend) return;
+  // The filter makes the job-binder file from these two blocks.
+  unsigned char binder[kJobBinderBlockSize];
+  BuildJobBinderBlock(dc, binder);
+  SendBlock(dc, binder, sizeof binder);
+  unsigned char header[kMergeHeaderSize];
+  BuildMergeHeader(dc, header);
+  SendBlock(dc, header, sizeof header);
 }
 
 void WriteJobBinderEnd(DeviceContext& dc) {

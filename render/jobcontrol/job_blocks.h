@@ -9,6 +9,7 @@
 namespace render::jobcontrol {
 
 constexpr std::size_t kStartBlockSize = 36;
+constexpr std::size_t kJobBinderBlockSize = 1536;
 constexpr std::size_t kJobBinderTrailerSize = 76;
 constexpr std::size_t kLogBlockSize = 2648;
 
@@ -25,8 +26,14 @@ bool FilterBound(const DeviceContext& dc);
 // content). A one-time request ("QBXSEND_RESET" 1) is taken back at once.
 bool IsJobBinderSend(DeviceContext& dc);
 
+// The job-binder block: "JobMergePath" (offset 0), "JobMergeFile" (512) and
+// the document name (1024), UTF-16, each cut to 255 characters and terminated.
+void BuildJobBinderBlock(const DeviceContext& dc, unsigned char* block);
+
 // Reads the job-binder send flag (when `readJobBinder`) and sends the start
-// block, once per document, whether a spool filter is bound or not.
+// block, once per document, whether a spool filter is bound or not; a
+// job-binder job's start block is followed by the job-binder block and the
+// merge header.
 void SendStartBlocks(DeviceContext& dc, bool readJobBinder);
 // The end of a job-binder job: 1B 12 "!1@R00" 1B 20 and the trailer block with
 // the page count.
