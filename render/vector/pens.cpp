@@ -54,6 +54,14 @@ std::int16_t PenShort(const DeviceContext& dc, int pen, std::size_t member) {
                           settings::PenOffset(static_cast<std::size_t>(pen), member));
 }
 
+// The density 0 to 10 of a pen, -1 for none. A stored density outside the
+// grey table defines nothing at the page set-up, so the pen is defined when
+// it is selected, as one without a density.
+std::int32_t PenDensity(const DeviceContext& dc, int pen) {
+  std::int32_t density = PenMember(dc, pen, kPenDensity);
+  return density >= 0 && density <= 10 ? density : -1;
+}
+
 bool AnyPenUses(const DeviceContext& dc, int entry) {
   for (int n = 0; n < kPens; ++n) {
     if (PenMember(dc, n, kPenColor) == entry) return true;
@@ -85,7 +93,7 @@ void WritePenColour(DeviceContext& dc, int pen, Channels c) {
 void DefineColourPen(DeviceContext& dc, int n, std::uint32_t rgb) {
   int mode = ColourMode(dc);
   if (mode == 2) {
-    if (VectorColorOverride(dc) != 0 || PenMember(dc, n, kPenDensity) != -1) return;
+    if (VectorColorOverride(dc) != 0 || PenDensity(dc, n) != -1) return;
     WritePenColour(dc, n, Split(ConvertColor(dc, rgb)));
   } else if (mode == 1) {
     int put = PenShort(dc, n, kPenPutcolor);
@@ -145,7 +153,7 @@ void SelectPenForColour(DeviceContext& dc, std::uint32_t rgb) {
   int n = FindPenForColour(dc, rgb);
   if (ColourPrinter(dc)) {
     DefineColourPen(dc, n, rgb);
-  } else if (PenMember(dc, n, kPenDensity) == -1) {
+  } else if (PenDensity(dc, n) == -1) {
     // Without a density the page set-up left the pen undefined: it draws as drawn.
     WritePenColour(dc, n, Split(rgb));
   }

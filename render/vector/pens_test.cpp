@@ -93,6 +93,11 @@ TEST(Pens, MonochromePrinterDefinesOnlyPensWithoutDensity) {
   EXPECT_EQ(r.Take(), "PC2,0,0,200SP2");
   SelectPenForColour(r.dc(), Rgb(0, 0, 200));
   EXPECT_EQ(r.Take(), "");
+  // A density beyond the grey table (0 to 10) counts as none: the set-up left
+  // the pen undefined, so its selection defines it.
+  SetPen(r.priv(), 4, kPenDensity, 11);
+  SelectPenForColour(r.dc(), Rgb(255, 0, 255));
+  EXPECT_EQ(r.Take(), "PC4,255,0,255SP4");
 }
 
 TEST(Pens, ColourPrinterDefinesByColourMode) {
