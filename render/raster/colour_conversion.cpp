@@ -54,7 +54,15 @@ Rgb BrightnessAndSaturation(Rgb c, const ColourSet& s, bool saturation) {
   return {std::max(out.r, 0), std::max(out.g, 0), std::max(out.b, 0)};
 }
 
-int Contrast(int x, int cntrasut) { return (2 * x * (cntrasut + 78)) / 256 + 50 - cntrasut; }
+// Contrast scales a channel by (cntrasut + 78) / 128 and moves it by 50 -
+// cntrasut. The sliders come from a stored record that does not bound them:
+// with brightness or saturation far beyond 100 a channel reaches tens of
+// thousands, so the product is taken in 64 bits and the result held to 0..255,
+// as the step after it does anyway.
+int Contrast(int x, int cntrasut) {
+  std::int64_t v = (2 * std::int64_t{x} * (cntrasut + 78)) / 256 + 50 - cntrasut;
+  return static_cast<int>(std::clamp<std::int64_t>(v, 0, 255));
+}
 
 // Colours within one step of gray become gray.
 Rgb SnapToGray(Rgb c) {

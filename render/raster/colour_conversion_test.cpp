@@ -68,6 +68,17 @@ TEST(ColourAdjustment, BlackAndWhiteNeverChange) {
   }
 }
 
+TEST(ColourAdjustment, SlidersFarOutOfRangeStayDefined) {
+  // A stored record may hold any 16-bit slider value. Brightness, saturation and
+  // contrast at 32767 take (200, 100, 50) to channels of 76879, 38114 and 19220
+  // before contrast, whose products pass 2^31; the colour ends white.
+  ColourSet s{0, 0, 32767, 32767, 32767, 50, 50, 50};
+  EXPECT_EQ(AdjustColor(s, Rgb(200, 100, 50)), Rgb(255, 255, 255));
+  EXPECT_EQ(AdjustMonoColor(s, Rgb(200, 100, 50)), Rgb(255, 255, 255));
+  ColourSet low{0, 0, -32768, -32768, -32768, -32768, -32768, -32768};
+  EXPECT_EQ(AdjustColor(low, Rgb(200, 100, 50)), Rgb(255, 255, 255));
+}
+
 TEST(ColourAdjustment, MonochromeTakesBrightnessAndContrastOnly) {
   ColourSet s = Neutral();
   s.satulation = 100;
