@@ -28,6 +28,10 @@ void SetMergeControl(DeviceContext& dc, DWORD operation) {
     dc.monoMergeControlState = operation;
     return;
   }
+  SetColourMergeControl(dc, operation);
+}
+
+void SetColourMergeControl(DeviceContext& dc, DWORD operation) {
   if (operation == dc.mergeControlState) return;
   ClosePolyline(dc.output, dc.vector);
   DWORD n = (operation >> 8) & 0xFF;

@@ -16,6 +16,9 @@ struct DeviceContext;
 // open: the next command's mnemonic ends it. Nothing is written when the
 // tracker already holds the operation.
 void SetMergeControl(DeviceContext& dc, DWORD operation);
+// The colour form alone, compared with MergeControlState in every colour
+// mode (the mask pass uses it also on the monochrome paths).
+void SetColourMergeControl(DeviceContext& dc, DWORD operation);
 
 // "ESC%1A", "ESC*p1P", "ESC%0B": pops the palette pushed for 1-, 4- or 8-bit
 // images. Does nothing when none is pushed.

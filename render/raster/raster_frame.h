@@ -20,6 +20,11 @@ struct RasterState {
   DWORD paletteState = 0;          // 0, or 1, 2, 3: a palette for 1-, 4-, 8-bit images is pushed
   bool inputWindowSet = false;     // an "IW" narrower than the page is in force
   bool complexClipActive = false;  // the current bitmap call's clip is complex
+  // The operation a monochrome blit recorded for the copies the engine's
+  // drawing of it sends (0: none), and whether the next copy writes its merge
+  // control even when the printer holds it already.
+  DWORD recordedOperation = 0;
+  bool forceMergeControl = false;
 };
 
 // "PUPA" x "," y, "ESC%1A", for a scaled image "ESC*t" w "h" h "V" (the
