@@ -109,9 +109,9 @@ TEST(DeviceCommands, JobSetupBySource) {
   };
   const Case kCases[] = {
       // Below 256 the automatic slot (number 7) is meant, whatever the number.
-      {1, "@PJL SET MEDIASOURCE = AUTOMS-1,43,3;"},
-      {7, "@PJL SET MEDIASOURCE = AUTOMS-1,43,3;"},
-      {257, "@PJL SET MEDIASOURCE = TRAY1MS-1,43,1;"},
+      {1, "MS-1,24,0;MS-1,43,3;"},
+      {7, "MS-1,24,0;MS-1,43,3;"},
+      {257, "MS-1,24,1;MS-1,43,1;"},
       {300, "MS-1,43,1;"},  // no slot: only the feed mode
   };
   for (const Case& c : kCases) {

@@ -24,14 +24,15 @@ const std::string kUserId = "@PJL SET USERID = \"?\"\n";
 const std::string kEnter = "@PJL ENTER LANGUAGE = GL2\n";
 const std::string kSwitch = "\x1B\x12!-1,1,2@GL2\x1B ";
 // The automatic slot of the office samples, after its slash.
-const std::string kAuto = "@PJL SET MEDIASOURCE = AUTO";
+const std::string kAuto = "MS-1,24,0;";
 // Basic media of the office samples: A3, font 1, no Resolution (0x4000).
 const std::string kBasic =
     "MS-1,23,2;MS-1,30,1;MS-1,21,100.00;MS-1,22,100.00;MS-1,7,0;MS-1,8,0;MS-1,42,2;"
     "MS-1,20,100;MS-1,40,1;MS-1,41,2;";
 // Type 4 adds the red image print pair.
 const std::string kBasicType4 = kBasic + "MS-1,72,1,1;MS-1,72,2,1;";
-const std::string kNormal = "@PJL SET PRINTMODE = NORMAL";
+// The print mode "Default" of the office samples.
+const std::string kNormal = "MS-1,31,0;";
 
 struct Case {
   const char* name;
@@ -72,8 +73,7 @@ const Case kCases[] = {
          "@PJL SET COPIERSTAMP = OFF\n" + kEnter + kSwitch + kAuto + kBasic + "R"},
     // CX95 as a model without a PJL part: colour (colormode 0), extended media.
     {"G", "095", "KX-M039 G", HeaderVariant::kG, nullptr,
-     kSwitch + "MS-1,6,11,2;" + kAuto + "MS-1,23,2;@PJL SET RESOLUTION = 600" + kNormal +
-         "@PJL SET HALFTONE = NORMAL"},
+     kSwitch + "MS-1,6,11,2;" + kAuto + "MS-1,23,2;MS-1,1,600;" + kNormal + "MS-1,60,0;"},
     // RX44: "MS-1,26,1;" (0x4000), and the second pen palette: black text in
     // monochrome with a device font.
     {"H on the RX44", "044", nullptr, HeaderVariant::kH, nullptr,

@@ -46,7 +46,7 @@ const std::string kZq1Commands =
     "MS-1,23,2;"                      // hardclip 0 + 2
     "MS-1,1,600;"                     // the Resolution option of 600 dpi; font 1 writes nothing
     "MS-1,21,100.00;MS-1,22,100.00;"  // model 89 always writes both factors
-    "MS-1,30,0;"                      // PrintMode "Default"
+    "MS-1,31,0;"                      // PrintMode "Default"
     "MS-1,60,1;"                      // Desing of colour set 2: DefMono
     "MS-1,26,0;";                     // automatic slot: the PaperKind text, Plain
 
