@@ -1,0 +1,71 @@
+// Raster pages through the engine: with colour mode 2 and image print the
+// engine draws every call into the band bitmap, and the page reaches the
+// printer as band blocks only.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/engine/device_context.h"
+#include "platform/engine/objects.h"
+#include "platform/spooler/spooler.h"
+#include "render/core/device_context.h"
+#include "render/core/test_printer.h"
+
+namespace {
+
+using platform::engine::Brush;
+using platform::engine::Clip;
+using render::testing::TestPrinter;
+
+std::size_t Count(const std::string& s, const std::string& what) {
+  std::size_t n = 0;
+  for (std::size_t at = s.find(what); at != std::string::npos; at = s.find(what, at + 1)) ++n;
+  return n;
+}
+
+TEST(RasterPage, ImagePrintPageIsBandBlocksOnly) {
+  TestPrinter printer("012", u"ZQ raster page");
+  settings::SettingsRecord r;
+  {
+    render::testing::Enabled e(printer, nullptr);
+    ASSERT_NE(e.dc, nullptr);
+    r = e.dc->settings;
+  }
+  settings::SetI16(r.priv, settings::priv::kColormode, 2);
+  r.pub.dmFields |= DM_ORIENTATION;
+  r.pub.dmOrientation = 1;  // portrait: the blocks go as they are
+  settings::SetU16(
+      r.priv, settings::priv::kPrintOptions,
+      settings::GetU16(r.priv, settings::priv::kPrintOptions) | settings::kOptImageprint);
+  platform::test::CapturePrinterOutput(true);
+  {
+    auto dc = platform::engine::DeviceContext::Open(printer.name, &r.pub);
+    ASSERT_NE(dc, nullptr) << GetLastError();
+    ASSERT_TRUE(dc->Banding());
+    ASSERT_TRUE(dc->StartDocument(u"Raster page"));
+    ASSERT_TRUE(dc->StartPage());
+    // A black bar 16 pixels wide and 2 high at (80, 100), drawn as a fill
+    // without a source.
+    Brush black = dc->SolidBrush(0x000000);
+    ASSERT_TRUE(dc->BitBlt(nullptr, nullptr, Clip::None(), nullptr, RECTL{80, 100, 96, 102},
+                           POINTL{0, 0}, POINTL{0, 0}, &black, POINTL{0, 0}, 0xF0F0));
+    ASSERT_TRUE(dc->EndPage());
+    ASSERT_TRUE(dc->EndDocument());
+  }
+  std::vector<platform::test::CapturedJob> jobs = platform::test::CapturedJobs();
+  platform::test::CapturePrinterOutput(false);
+  ASSERT_EQ(jobs.size(), 1u);
+  const std::string stream(jobs[0].bytes.begin(), jobs[0].bytes.end());
+  // The one block: monochrome merge control of a printer with PrinterFunction
+  // bit 0x8000 at its 400 dpi, the block's two byte columns at x = 8 x 10, two rows of ink
+  // (delta rows: the first replaces two bytes, the second repeats it).
+  const std::string block =
+      "MC1,204PUPA80,100\x1B%1A\x1B*t400R\x1B*r16s2t1A\x1B*b3m3W\x20\xFF\xFF\x1B*b0W\x1B*rC\x1B%0B";
+  EXPECT_EQ(Count(stream, block), 1u) << ::testing::PrintToString(
+      stream.substr(stream.find("\x1B*r") > 40 ? stream.find("\x1B*r") - 40 : 0, 120));
+  EXPECT_EQ(Count(stream, "\x1B*r"), 2u);  // the block's start and end only
+  EXPECT_EQ(Count(stream, "PUPA"), 1u);
+}
+
+}  // namespace
