@@ -24,7 +24,6 @@ LONG PatternClass(LONG pixels);
 // The pattern dithered to black (pen 26) and white (pen 25), anchored at the
 // brush origin. False when the engine bitmap cannot be made.
 [[nodiscard]] bool WriteMonoPattern(DeviceContext& dc, BRUSHOBJ* brush,
-                                    const RealizedBrush& realized, const POINTL* origin,
-                                    DWORD rop);
+                                    const RealizedBrush& realized, const POINTL* origin, DWORD rop);
 
 }  // namespace render
