@@ -20,7 +20,6 @@ namespace {
 constexpr DWORD kLeaveAlone = 0xAAAA;
 constexpr DWORD kCopy = 0xCCCC;
 constexpr DWORD kMaskedCopy = 0xAACC;
-constexpr DWORD kMaskOr = 0xEEEE;
 constexpr std::uint64_t kLargeCopyBytes = 0xFFFFF;
 
 std::uint16_t PrintOptions(const DeviceContext& dc) {
@@ -93,6 +92,11 @@ BOOL ColourBitBlt(DeviceContext& dc, SURFOBJ* source, SURFOBJ* mask, CLIPOBJ* cl
   t.sourcePoint = *sourcePoint;
   t.operation = rop4;
   if (EmptyRect(t.target)) return TRUE;
+  const bool brushPass = rop4 == 0xB8B8 || rop4 == 0xE2E2;
+  if (brushPass) {
+    if (!SendBrushPass(dc, clip, t.target, brush, rop4)) return FALSE;
+    t.operation = SourcePassOperation(rop4);
+  }
   if (rop4 == kMaskedCopy && mask != nullptr && mask->iBitmapFormat == BMF_1BPP &&
       maskPoint != nullptr) {
     if (!SendMaskPass(dc, mask, *maskPoint, t.target)) return FALSE;
@@ -100,7 +104,9 @@ BOOL ColourBitBlt(DeviceContext& dc, SURFOBJ* source, SURFOBJ* mask, CLIPOBJ* cl
     t.maskPoint = *maskPoint;
     t.maskSent = true;
   }
-  return SendColourTransfer(dc, t);
+  BOOL sent = SendColourTransfer(dc, t);
+  if (brushPass && sent) sent = SendBrushPass(dc, clip, t.target, brush, rop4);
+  return sent;
 }
 
 // Opens a bitmap call: the device context, the polyline closed, the clip's

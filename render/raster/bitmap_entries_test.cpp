@@ -310,6 +310,30 @@ TEST(BitmapEntries, FillsWithoutSource) {
   EXPECT_EQ(job.Sent(), "");
 }
 
+TEST(BitmapEntries, PatternWhereTheSourceIsBlackBetweenTwoBrushPasses) {
+  RasterJob job("095");
+  ColourMode(job, 0);
+  Device device(job);
+  Bitmap bits = Image(BMF_1BPP, 8, {{0xF0}});
+  Translation whiteRed = Translation::Table({0xFFFFFF, 0x0000FF});
+  Brush red = Brush::Solid(0x0000FF);
+  RECTL rect{0, 0, 8, 1};
+  POINTL at{0, 0};
+  ASSERT_TRUE(DrvBitBlt(&device.so, bits.Get(), nullptr, nullptr, whiteRed.Get(), &rect, &at,
+                        nullptr, red.Get(), nullptr, 0xB8B8));
+  // Pattern XOR, source AND, pattern XOR; without a clip the brush pass pulls
+  // the right edge in by one and leaves a one-row bottom.
+  const std::string brushPass = "MC1,90PC25,255,0,0SP25PU;PA0,0RR7,1;";
+  EXPECT_EQ(job.Sent(),
+            brushPass + "MC1,136" + PushStart(1, 1) + "\x1B*v255a255b255c0i255a0b0c1I\x1B%0B" +
+                "PUPA0,0\x1B%1A\x1B*r8s1t1A\x1B*b3m2W" + B({0x00, 0xF0}) + kEnd + kPop + brushPass);
+  // A black brush leaves the passes out.
+  Brush black = Brush::Solid(0x000000);
+  ASSERT_TRUE(DrvBitBlt(&device.so, bits.Get(), nullptr, nullptr, whiteRed.Get(), &rect, &at,
+                        nullptr, black.Get(), nullptr, 0xB8B8));
+  EXPECT_EQ(job.Sent().find("PC25"), std::string::npos);
+}
+
 TEST(BitmapEntries, MonochromeCopies) {
   // Four black pixels, four white.
   Bitmap bits = Image(BMF_24BPP, 8, {{0,   0,   0,   0,   0,   0,   0,   0,   0,   0,   0,   0,

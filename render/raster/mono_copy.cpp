@@ -21,7 +21,6 @@ namespace {
 
 constexpr DWORD kCopy = 0xCCCC;
 constexpr DWORD kAnd = 0x8888;
-constexpr DWORD kMaskOr = 0xEEEE;
 constexpr DWORD kMaskedCopy = 0xAACC;
 constexpr DWORD kIdle = 0xF0F0;
 constexpr std::uint64_t kStripPixels = 0x100000;
@@ -104,6 +103,13 @@ BOOL OverrideBitBlt(DeviceContext& dc, const BlitCall& call) {
         call.mask != nullptr && SendMaskPass(dc, call.mask, call.maskPoint, OrderedRect(call.rect));
     dc.raster.recordedOperation = kAnd;
     return Blit(call, sent ? call.rop4 : kCopy);
+  }
+  if (call.rop4 == 0xB8B8 || call.rop4 == 0xE2E2) {
+    const RECTL target = OrderedRect(call.rect);
+    if (!SendBrushPass(dc, call.clip, target, call.brush, call.rop4)) return FALSE;
+    dc.raster.recordedOperation = SourcePassOperation(call.rop4);
+    if (!BlitMaybeInStrips(call, kCopy)) return FALSE;
+    return SendBrushPass(dc, call.clip, target, call.brush, call.rop4);
   }
   dc.raster.recordedOperation = call.rop4;
   return call.rop4 == kAnd ? BlitMaybeInStrips(call, kCopy) : Blit(call, kCopy);

@@ -6,6 +6,7 @@
 #include "render/core/device_context.h"
 #include "render/core/output_channel.h"
 #include "render/raster/clip_pieces.h"
+#include "render/raster/colour_conversion.h"
 #include "render/raster/merge_control.h"
 #include "render/raster/raster_strips.h"
 #include "render/vector/brushes.h"
@@ -41,14 +42,7 @@ BOOL FillComplex(DeviceContext& dc, CLIPOBJ* clip, const RECTL& target) {
   return TRUE;
 }
 
-}  // namespace
-
-BOOL FillClipRectangles(DeviceContext& dc, CLIPOBJ* clip, const RECTL& targetRect, BRUSHOBJ* brush,
-                        POINTL* brushOrigin, DWORD operation) {
-  PopRasterPalette(dc);
-  if (!SetRasterFillBrush(dc, brush, brushOrigin, operation)) return FALSE;
-  ClosePolyline(dc.output, dc.vector);
-  const RECTL target = OrderedRect(targetRect);
+BOOL FillArea(DeviceContext& dc, CLIPOBJ* clip, const RECTL& target, bool brushPass) {
   const BYTE complexity = clip != nullptr ? clip->iDComplexity : DC_TRIVIAL;
   if (complexity == DC_COMPLEX) return FillComplex(dc, clip, target);
   RECTL r = target;
@@ -56,12 +50,67 @@ BOOL FillClipRectangles(DeviceContext& dc, CLIPOBJ* clip, const RECTL& targetRec
     r = Cut(clip->rclBounds, target);
     if (EmptyRect(r)) return TRUE;
   } else {
-    if (r.right - r.left > 1) --r.right;
+    if (r.right - r.left > (brushPass ? 0 : 1)) --r.right;
     if (r.bottom - r.top > 1) --r.bottom;
   }
   WriteFormatted(dc.output, "PU;PA%d,%dRR%d,%d;",
                  {r.left, r.top, r.right - r.left, r.bottom - r.top});
   return TRUE;
+}
+
+bool BrushColour(BRUSHOBJ* brush, ULONG& colour) {
+  if (brush == nullptr) return false;
+  if (brush->iSolidColor != 0xFFFFFFFF) {
+    colour = brush->iSolidColor & 0xFFFFFF;
+    return true;
+  }
+  return RealizedBrushColour(brush, &colour) != FALSE;
+}
+
+}  // namespace
+
+DWORD SourcePassOperation(DWORD operation) { return operation == 0xB8B8 ? 0x8888 : 0xEEEE; }
+
+BOOL SendBrushPass(DeviceContext& dc, CLIPOBJ* clip, const RECTL& targetRect, BRUSHOBJ* brush,
+                   DWORD operation) {
+  ULONG colour = 0;
+  if (!BrushColour(brush, colour)) return FALSE;
+  if ((colour & 0xFFFFFF) == 0) return TRUE;
+  PopRasterPalette(dc);
+  const DWORD xorOperation = operation == 0xB8B8 ? 0x5A5A : 0xA5A5;
+  const bool grayPens = ColourMode(dc) == 2 && VectorColorOverride(dc) != 0;
+  if (grayPens) {
+    // The monochrome tracker, whatever the other settings say.
+    if (xorOperation != dc.monoMergeControlState) {
+      ClosePolyline(dc.output, dc.vector);
+      WriteFormatted(dc.output, "MC1,%d", {(xorOperation >> 8) & 0xFF});
+      dc.monoMergeControlState = xorOperation;
+    }
+  } else {
+    SetColourMergeControl(dc, xorOperation);
+  }
+  std::uint32_t pen = colour;
+  if (grayPens) {
+    if (pen != 0 && pen != 0xFFFFFF) {
+      const std::uint32_t g = static_cast<std::uint32_t>(GrayLevel(pen));
+      pen = g | (g << 8) | (g << 16);
+    }
+  } else {
+    pen = ConvertColor(dc, pen);
+  }
+  ClosePolyline(dc.output, dc.vector);
+  WriteFormatted(dc.output, "PC%d,%d,%d,%dSP%d",
+                 {25, pen & 0xFF, (pen >> 8) & 0xFF, (pen >> 16) & 0xFF, 25});
+  dc.pens.currentPen = 25;
+  return FillArea(dc, clip, OrderedRect(targetRect), true);
+}
+
+BOOL FillClipRectangles(DeviceContext& dc, CLIPOBJ* clip, const RECTL& targetRect, BRUSHOBJ* brush,
+                        POINTL* brushOrigin, DWORD operation) {
+  PopRasterPalette(dc);
+  if (!SetRasterFillBrush(dc, brush, brushOrigin, operation)) return FALSE;
+  ClosePolyline(dc.output, dc.vector);
+  return FillArea(dc, clip, OrderedRect(targetRect), false);
 }
 
 }  // namespace render
