@@ -126,19 +126,17 @@ bool ApplyPattern(DeviceContext& dc, BRUSHOBJ* brush, const ResolvedBrush& b, PO
 bool ApplyBrush(DeviceContext& dc, BRUSHOBJ* brush, POINTL* origin, DWORD rop, FillPen pen) {
   ResolvedBrush b;
   if (!ResolveBrush(dc, brush, rop, b)) return false;
+  if (b.style >= kFirstPatternStyle) {
+    return b.realized != nullptr && ApplyPattern(dc, brush, b, origin, rop);
+  }
+  ChoosePen(dc, b.colour, pen);
   if (b.style < HS_DDI_MAX) {
-    ChoosePen(dc, b.colour, pen);
+    // Hatch lines are thin and solid whatever the last stroke was.
     SetPenWidth(dc, kHatchPenWidth);
     ResetLineType(dc);
-    WriteFillType(dc, b.style);
-    return true;
   }
-  if (b.style == kSolidStyle) {
-    ChoosePen(dc, b.colour, pen);
-    WriteFillType(dc, b.style);
-    return true;
-  }
-  return b.realized != nullptr && ApplyPattern(dc, brush, b, origin, rop);
+  WriteFillType(dc, b.style);
+  return true;
 }
 
 }  // namespace
