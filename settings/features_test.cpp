@@ -6,7 +6,9 @@
 #include <cstring>
 
 #include "settings/description_test_util.h"
+#include "settings/settings_defaults.h"
 #include "settings/settings_record.h"
+#include "settings/sticky_data.h"
 
 namespace {
 
@@ -288,6 +290,82 @@ TEST(Features, ModelGroups) {
     EXPECT_EQ(InModelGroupD(d), c.d);
     EXPECT_EQ(InModelGroupE(d), c.e);
   }
+}
+
+// A description with more than the record can hold: 70 document features after
+// one of 300 options, and 70 installable ones; every feature defaults to B (1).
+std::string Oversized() {
+  std::string text = "*OpenUI *Many: PickOne\n*DefaultMany: O5\n";
+  for (int i = 0; i < 300; ++i) text += "*Many O" + std::to_string(i) + ": \"\"\n";
+  text += "*CloseUI: *Many\n";
+  auto features = [&](const char* prefix) {
+    for (int i = 0; i < 70; ++i) {
+      std::string name = prefix + std::to_string(i);
+      text += "*OpenUI *" + name + ": PickOne\n*Default" + name + ": B\n*" + name + " A: \"\"\n*" +
+              name + " B: \"\"\n*CloseUI: *" + name + "\n";
+    }
+  };
+  features("F");
+  text += "*OpenGroup: InstallableOptions\n";
+  features("I");
+  return text + "*CloseGroup: InstallableOptions\n";
+}
+
+TEST(Features, ChoicesBeyondWhatTheRecordsHold) {
+  Block block = Flatten(Oversized());
+  ASSERT_NE(block, nullptr);
+  Description d(block.get());
+  ASSERT_EQ(d.DocumentFeatureCount(), 71);
+  ASSERT_EQ(d.InstallableFeatureCount(), 70);
+
+  // optionSel holds 64 features; the bytes after it keep their defaults.
+  SettingsRecord r;
+  SetDefaults(r, nullptr, d);
+  EXPECT_EQ(LoadU16(r.priv + priv::kFeatureCount), 64);
+  EXPECT_EQ(LoadU16(r.priv + 110), 0);
+  EXPECT_EQ(LoadI32(r.priv + 112), 1);  // font
+  Feature beyond = d.FeatureAt(66);
+  ASSERT_EQ(beyond.ListIndex(), 66);
+  SettingsRecord copy = r;
+  WriteOptionSel(copy, beyond, 0);
+  EXPECT_EQ(std::memcmp(&copy, &r, sizeof r), 0);
+  EXPECT_EQ(ReadOptionSel(r, beyond), 1);
+
+  // Options at 255 and beyond cannot be chosen; a stored value that is not 255
+  // or an option of the feature reads as its default.
+  Feature many = d.FeatureAt(0);
+  EXPECT_EQ(many.OptionCount(), 300);
+  EXPECT_EQ(SelectableOptionCount(many), 255);
+  EXPECT_EQ(ReadOptionSel(r, many), 5);
+  Feature two = d.FeatureAt(1);
+  struct Stored {
+    Feature f;
+    int stored, read;
+  };
+  for (const Stored& c : {Stored{many, 254, 254}, Stored{many, 255, 255}, Stored{two, 0, 0},
+                          Stored{two, 2, 1}, Stored{two, 200, 1}}) {
+    SCOPED_TRACE(c.stored);
+    WriteOptionSel(r, c.f, c.stored);
+    EXPECT_EQ(ReadOptionSel(r, c.f), c.read);
+  }
+
+  // 64 installable choices at most: the buffer's end is never passed.
+  std::uint8_t buffer[80];
+  std::memset(buffer, 0xEE, sizeof buffer);
+  EXPECT_EQ(ResolveInstallableDefaults(d, buffer), 64);
+  for (int i = 0; i < 64; ++i) EXPECT_EQ(buffer[i], 1) << i;
+  for (int i = 64; i < 80; ++i) EXPECT_EQ(buffer[i], 0xEE) << i;
+  unsigned char sticky[kStickySize] = {};
+  StoreU16(sticky + sticky::kInstallableCount, 64);
+  sticky[sticky::kInstallableSel + 0] = 0;
+  sticky[sticky::kInstallableSel + 1] = 2;    // not an option: the default
+  sticky[sticky::kInstallableSel + 2] = 255;  // none
+  EXPECT_EQ(StoredInstallableChoice(sticky, d, 0), 0);
+  EXPECT_EQ(StoredInstallableChoice(sticky, d, 1), 1);
+  EXPECT_EQ(StoredInstallableChoice(sticky, d, 2), 255);
+  EXPECT_EQ(StoredInstallableChoice(sticky, d, 65), 1);  // beyond 64: the default
+  StoreU16(sticky + sticky::kInstallableCount, 1);
+  EXPECT_EQ(StoredInstallableChoice(sticky, d, 2), 1);  // beyond the stored count
 }
 
 }  // namespace

@@ -134,6 +134,17 @@ StickyRecord ReadStickyRecord(HANDLE printer, const Description& d) {
   return {r, bytes, false};
 }
 
+int StoredInstallableChoice(const unsigned char* record, const Description& d, int n) {
+  Feature f = d.FeatureAt(d.DocumentFeatureCount() + n);
+  if (!f || n < 0) return kNoOption;
+  int options = SelectableOptionCount(f);
+  int fallback = static_cast<int>(f.DefaultChoice());
+  if (fallback >= options) fallback = 0;
+  if (n >= kMaxInstallable || n >= LoadU16(record + sticky::kInstallableCount)) return fallback;
+  int stored = record[sticky::kInstallableSel + static_cast<std::size_t>(n)];
+  return stored == kNoOption || stored < options ? stored : fallback;
+}
+
 DWORD ReadFontOrder(HANDLE printer) {
   DWORD size = 0;
   if (!ReadDword(printer, u"PrinterDataSize", &size) || size == 0 || size > kLargestRecord)

@@ -50,6 +50,12 @@ struct StickyRecord {
 // The printer's record, read or derived; data null when memory is short.
 StickyRecord ReadStickyRecord(HANDLE printer, const Description& d);
 StickyRecord DeriveStickyRecord(HANDLE printer, const Description& d);
+// The stored choice of installable feature `n` (numbered in its group) in a
+// record of at least 108 bytes: the stored byte when it is 255 or one of the
+// feature's selectable options, else the feature's default choice. Features at
+// 64 and beyond, or beyond the record's installableCount, have their default.
+int StoredInstallableChoice(const unsigned char* record, const Description& d, int n);
+
 // The font-order selector of the stored record; 0 when there is none, or the
 // record is older than the current form.
 DWORD ReadFontOrder(HANDLE printer);
