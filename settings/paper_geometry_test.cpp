@@ -110,6 +110,31 @@ TEST(PaperGeometry, WithoutMarginsRowTheOptionAreaIsInPlotterUnits) {
   EXPECT_EQ(job.logical.bottom, (1191 - 15) * 1016 / 72);
 }
 
+// A form matched by its size: A0's length in micrometres times 18432 does not fit
+// in 32 bits, and the match must still find the option of A0's size.
+TEST(PaperGeometry, LongFormsMatchTheirOptionBySize) {
+  std::string text = WithoutMarginsRows();
+  for (const char* from : {"A0", "A1", "A3"}) {
+    for (std::size_t at = text.find(std::string(" ") + from + ":"); at != std::string::npos;
+         at = text.find(std::string(" ") + from + ":", at + 1)) {
+      text.replace(at + 1, 2, std::string("S") + from[1]);  // option keywords S0, S1, S3
+    }
+  }
+  text.replace(text.find("DefaultPageSize: A1"), 19, "DefaultPageSize: S3");
+  struct Case {
+    int code;
+    int index;
+  };
+  for (const Case& c : {Case{267, 0}, Case{268, 1}, Case{280, 0}}) {  // A0, A1, B1
+    SCOPED_TRACE(c.code);
+    Job job(text);
+    job.Paper(c.code);
+    job.s.pub.dmOrientation = DMORIENT_PORTRAIT;
+    ASSERT_TRUE(job.Compute(600));
+    EXPECT_EQ(job.logical.paperIndex, c.index);
+  }
+}
+
 TEST(PaperGeometry, CustomSizeInMillimetres) {
   Job job(kRoll);
   job.Paper(256, u"PAPER_LINK");

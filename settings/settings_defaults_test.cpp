@@ -335,4 +335,33 @@ TEST(InputSlots, FindByKeyword) {
   EXPECT_EQ(FindInputSlot(roll.d, "Tray").option, -1);
 }
 
+// Names are cut to 31 characters and always end in a zero; bin numbers that a
+// 16-bit dmDefaultSource cannot hold read as 0.
+TEST(SetDefaults, NamesAndBinNumbersStayInTheirFields) {
+  Loaded office(kOffice);
+  SettingsRecord r;
+  const std::u16string longName(40, u'P');
+  SetDefaults(r, longName.c_str(), office.d);
+  EXPECT_EQ(std::u16string(r.pub.dmDeviceName), longName.substr(0, 31));
+  SettingsRecord source = Defaults(office.d);
+  for (char16_t& c : source.pub.dmFormName) c = u'F';  // no terminator in its 32 characters
+  source.pub.dmFields |= DM_FORMNAME;
+  ASSERT_TRUE(MergeRecord(r, &source.pub, office.d));
+  EXPECT_EQ(std::u16string(r.pub.dmFormName), std::u16string(31, u'F'));
+
+  struct Case {
+    const char* translation;
+    int bin;
+  };
+  for (const Case& c :
+       {Case{"Tray^32767", 32767}, Case{"Tray^32768", 0}, Case{"Tray^99999999999999999999", 0}}) {
+    SCOPED_TRACE(c.translation);
+    std::string text = std::string(kOffice) + "*OpenUI *InputSlot: PickOne\n*InputSlot Big/" +
+                       c.translation + ": \"None/x\"\n*CloseUI: *InputSlot\n";
+    Loaded slots(text.c_str());
+    EXPECT_EQ(Defaults(slots.d).pub.dmDefaultSource, c.bin);
+    EXPECT_EQ(FindInputSlot(slots.d, "Big").bin, c.bin);
+  }
+}
+
 }  // namespace
