@@ -60,6 +60,7 @@ BOOL EngineBitBlt(DeviceContext& dc, SURFOBJ* target, SURFOBJ* source, SURFOBJ* 
   }
   const RECTL t = OrderedRect(*rect);
   if (EmptyRect(t)) return TRUE;
+  if (!RectFits(t)) return FALSE;
   ScratchBitmap halftoned;
   if (!halftoned.Create(t.right - t.left, t.bottom - t.top, target->iBitmapFormat)) return FALSE;
   RECTL all{0, 0, t.right - t.left, t.bottom - t.top};
@@ -92,6 +93,7 @@ BOOL ColourBitBlt(DeviceContext& dc, SURFOBJ* source, SURFOBJ* mask, CLIPOBJ* cl
   t.sourcePoint = *sourcePoint;
   t.operation = rop4;
   if (EmptyRect(t.target)) return TRUE;
+  if (!RectFits(t.target)) return FALSE;
   const bool brushPass = rop4 == 0xB8B8 || rop4 == 0xE2E2;
   if (brushPass) {
     if (!SendBrushPass(dc, clip, t.target, brush, rop4)) return FALSE;
@@ -147,6 +149,7 @@ BOOL DrvStretchBlt(SURFOBJ* target, SURFOBJ* source, SURFOBJ* mask, CLIPOBJ* pco
   DeviceContext* dc = Begin(target);
   if (dc == nullptr || targetRect == nullptr || sourceRect == nullptr) return FALSE;
   if (EmptyRect(OrderedRect(*targetRect)) || EmptyRect(OrderedRect(*sourceRect))) return TRUE;
+  if (!RectFits(*targetRect) || !RectFits(*sourceRect)) return FALSE;
   if (ColourMode(*dc) == 2 && Imageprint(*dc)) {
     dc->mergeControlState = 0xF0F0;
     return EngStretchBlt(target, source, mask, pco, pxlo, pca, halftoneOrigin, targetRect,
@@ -183,6 +186,7 @@ BOOL DrvCopyBits(SURFOBJ* target, SURFOBJ* source, CLIPOBJ* pco, XLATEOBJ* pxlo,
   t.target = OrderedRect(*targetRect);
   t.sourcePoint = *sourcePoint;
   if (EmptyRect(t.target)) return TRUE;
+  if (!RectFits(t.target)) return FALSE;
   if (!ColourPath(*dc)) return MonoCopyBits(*dc, OverrideCase(*dc), t);
   const std::uint64_t bytes = static_cast<std::uint64_t>(t.target.right - t.target.left) *
                               static_cast<std::uint64_t>(t.target.bottom - t.target.top) * 3;

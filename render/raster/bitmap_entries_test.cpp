@@ -334,6 +334,66 @@ TEST(BitmapEntries, PatternWhereTheSourceIsBlackBetweenTwoBrushPasses) {
   EXPECT_EQ(job.Sent().find("PC25"), std::string::npos);
 }
 
+std::size_t Count(const std::string& s, const std::string& what) {
+  std::size_t n = 0;
+  for (std::size_t at = s.find(what); at != std::string::npos; at = s.find(what, at + 1)) ++n;
+  return n;
+}
+
+TEST(BitmapEntries, LargeCopiesGoInStripsWithOnePaletteForAll) {
+  // 700 x 500 x 3 bytes is above 0xFFFFF: strips of 0x100000 / 2100 = 499 rows.
+  Bitmap bits = Bitmap::Create({700, 500}, BMF_24BPP);
+  RECTL all{0, 0, 700, 500};
+  EngEraseSurface(bits.Get(), &all, 0xFFFFFF);
+  RECTL line{0, 250, 700, 251};
+  EngEraseSurface(bits.Get(), &line, 0x000000);
+  POINTL at{0, 0};
+  RasterJob job("095");
+  ColourMode(job, 0);
+  Device device(job);
+  {
+    SCOPED_TRACE("line art: one-bit strips under one two-colour palette");
+    ASSERT_TRUE(DrvCopyBits(&device.so, bits.Get(), nullptr, nullptr, &all, &at));
+    const std::string sent = job.Sent();
+    EXPECT_EQ(sent.rfind("MC1,204" + PushStart(1, 1) + "\x1B*v255a255b255c0i0a0b0c1I\x1B%0B", 0),
+              0u);
+    EXPECT_EQ(Count(sent, "\x1B*p0P"), 1u);
+    EXPECT_EQ(Count(sent, "PUPA0,0\x1B%1A\x1B*r700s499t1A"), 1u);
+    EXPECT_EQ(Count(sent, "PUPA0,499\x1B%1A\x1B*r700s1t1A"), 1u);
+    EXPECT_EQ(Count(sent, kPop), 0u);
+  }
+  {
+    SCOPED_TRACE("three colours: direct colour pushed once, popped once");
+    RECTL dot{5, 5, 6, 6};
+    EngEraseSurface(bits.Get(), &dot, 0x0000FF);
+    ASSERT_TRUE(DrvCopyBits(&device.so, bits.Get(), nullptr, nullptr, &all, &at));
+    const std::string sent = job.Sent();
+    EXPECT_EQ(sent.rfind(kPop + PushStart(3, 8) + "\x1B%0B", 0), 0u);
+    EXPECT_EQ(Count(sent, "\x1B*p0P"), 1u);
+    EXPECT_EQ(Count(sent, "\x1B*r700s499t1A"), 1u);
+    EXPECT_EQ(Count(sent, "\x1B*r700s1t1A"), 1u);
+    EXPECT_EQ(sent.substr(sent.size() - kPop.size()), kPop);
+  }
+}
+
+TEST(BitmapEntries, RectanglesBeyondThirtyTwoBitsAreRefused) {
+  RasterJob job("095");
+  ColourMode(job, 0);
+  Device device(job);
+  Bitmap bits = Image(BMF_24BPP, 1, {{0, 0, 0}});
+  RECTL huge{INT32_MIN + 1, 0, INT32_MAX, 1};
+  POINTL at{0, 0};
+  SetLastError(0);
+  EXPECT_FALSE(DrvCopyBits(&device.so, bits.Get(), nullptr, nullptr, &huge, &at));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
+  EXPECT_FALSE(DrvBitBlt(&device.so, bits.Get(), nullptr, nullptr, nullptr, &huge, &at, nullptr,
+                         nullptr, nullptr, 0xCCCC));
+  RECTL source{0, 0, 1, 1};
+  EXPECT_FALSE(DrvStretchBlt(&device.so, bits.Get(), nullptr, nullptr, nullptr, nullptr, nullptr,
+                             &huge, &source, nullptr, COLORONCOLOR));
+  EXPECT_EQ(job.Sent(), "");
+}
+
 TEST(BitmapEntries, MonochromeCopies) {
   // Four black pixels, four white.
   Bitmap bits = Image(BMF_24BPP, 8, {{0,   0,   0,   0,   0,   0,   0,   0,   0,   0,   0,   0,

@@ -61,14 +61,14 @@ void ConvertRows(DeviceContext& dc, SURFOBJ* bits, LONG from, LONG to) {
 // Converts a copy of the record and pushes it, when no palette is pushed yet;
 // a direct-colour image pushes its configuration. True when a direct-colour
 // push was written, which the caller balances with a pop.
-bool PushPalette(DeviceContext& dc, const PreparedImage& image) {
-  const ULONG format = image.bits->iBitmapFormat;
+bool PushPalette(DeviceContext& dc, ULONG format, const PaletteRecord* palette) {
   if (dc.raster.paletteState != 0) return false;
   if (IndexBits(format) == 0) {
     PushRasterPalette(dc, format, nullptr);
     return true;
   }
-  PaletteRecord converted = *image.palette;
+  if (palette == nullptr) return false;
+  PaletteRecord converted = *palette;
   if (ColourMode(dc) == 2) {
     ConvertMonoPaletteColors(dc, converted.entries, converted.count);
   } else {
@@ -209,7 +209,7 @@ bool TryMaskMethod(DeviceContext& dc, PreparedImage& image, BOOL& sent) {
   sent = SendMaskPass(dc, mask.surface, origin, rect);
   if (!sent) return true;
   SetMergeControl(dc, kAnd);
-  bool direct = PushPalette(dc, image);
+  bool direct = PushPalette(dc, image.bits->iBitmapFormat, image.palette);
   PreparedImage plain = image;
   plain.clip = nullptr;
   sent = SendSimple(dc, plain);
@@ -244,6 +244,12 @@ ULONG EraseValue(ULONG format) {
   }
 }
 
+bool PrepareImagePalette(DeviceContext& dc, ULONG format, const PaletteRecord* palette,
+                         DWORD operation) {
+  SetMergeControl(dc, operation);
+  return PushPalette(dc, format, palette);
+}
+
 BOOL SendGeneralImage(DeviceContext& dc, PreparedImage& image, DWORD operation) {
   if (image.bits == nullptr) return FALSE;
   if (IndexBits(image.bits->iBitmapFormat) != 0 && image.palette == nullptr) return FALSE;
@@ -252,27 +258,22 @@ BOOL SendGeneralImage(DeviceContext& dc, PreparedImage& image, DWORD operation) 
       TryMaskMethod(dc, image, sent)) {
     return sent;
   }
-  SetMergeControl(dc, operation);
-  bool direct = PushPalette(dc, image);
+  const bool direct = !image.paletteReady &&
+                      PrepareImagePalette(dc, image.bits->iBitmapFormat, image.palette, operation);
   sent = dc.raster.complexClipActive && IsComplex(image.clip) ? SendPieces(dc, image)
                                                               : SendSimple(dc, image);
   if (direct) PopPrinterPalette(dc);
   return sent;
 }
 
-bool SendTwoColourImage(DeviceContext& dc, const PreparedImage& image, DWORD operation,
-                        BOOL& sent) {
-  SURFOBJ* bits = image.bits;
-  if (bits == nullptr || bits->iBitmapFormat != BMF_24BPP) return false;
-  const LONG w = bits->sizlBitmap.cx;
-  const LONG h = bits->sizlBitmap.cy;
-  if (w <= 0 || h <= 0) return false;
-  const std::uint32_t first = PixelAt(RowOf(bits, 0), 24, 0);
-  std::uint32_t other = kWhite;
+bool TwoColoursOf(const ImageView& image, std::uint32_t& first, std::uint32_t& other) {
+  if (image.format != BMF_24BPP || image.Empty()) return false;
+  first = PixelAt(image.Row(0), 24, 0);
+  other = kWhite;
   bool haveOther = false;
-  for (LONG r = 0; r < h; ++r) {
-    const unsigned char* row = RowOf(bits, r);
-    for (LONG x = 0; x < w; ++x) {
+  for (LONG r = 0; r < image.height; ++r) {
+    const unsigned char* row = image.Row(r);
+    for (LONG x = 0; x < image.width; ++x) {
       std::uint32_t c = PixelAt(row, 24, static_cast<std::uint64_t>(x));
       if (c == first || (haveOther && c == other)) continue;
       if (haveOther) return false;
@@ -280,21 +281,36 @@ bool SendTwoColourImage(DeviceContext& dc, const PreparedImage& image, DWORD ope
       haveOther = true;
     }
   }
-  ScratchBitmap one;
-  if (!one.Create(w, h, BMF_1BPP)) {
-    sent = FALSE;
-    return true;
-  }
-  RECTL all{0, 0, w, h};
+  return true;
+}
+
+bool SplitTwoColours(const ImageView& image, std::uint32_t first, ScratchBitmap& one) {
+  if (!one.Create(image.width, image.height, BMF_1BPP)) return false;
+  RECTL all{0, 0, image.width, image.height};
   EngEraseSurface(one.surface, &all, 0);
-  for (LONG r = 0; r < h; ++r) {
-    const unsigned char* row = RowOf(bits, r);
+  for (LONG r = 0; r < image.height; ++r) {
+    const unsigned char* row = image.Row(r);
     unsigned char* to = RowOf(one.surface, r);
-    for (LONG x = 0; x < w; ++x) {
+    for (LONG x = 0; x < image.width; ++x) {
       if (PixelAt(row, 24, static_cast<std::uint64_t>(x)) != first) {
         OrPixel(to, 1, static_cast<std::uint64_t>(x), 1);
       }
     }
+  }
+  return true;
+}
+
+bool SendTwoColourImage(DeviceContext& dc, const PreparedImage& image, DWORD operation,
+                        BOOL& sent) {
+  if (image.bits == nullptr) return false;
+  const ImageView view = ImageOf(*image.bits);
+  std::uint32_t first = 0;
+  std::uint32_t other = 0;
+  if (!TwoColoursOf(view, first, other)) return false;
+  ScratchBitmap one;
+  if (!SplitTwoColours(view, first, one)) {
+    sent = FALSE;
+    return true;
   }
   PaletteRecord record;
   record.count = 2;

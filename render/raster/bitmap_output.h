@@ -4,6 +4,8 @@
 // shortcut for line art; and the mask pass that whitens the page under a mask.
 #pragma once
 
+#include <cstdint>
+
 #include "platform/engine/ddi.h"
 #include "render/raster/raster_image.h"
 #include "render/raster/raster_palette.h"
@@ -35,7 +37,25 @@ struct PreparedImage {
   ImagePlacement place;
   CLIPOBJ* clip = nullptr;
   PaletteRecord* palette = nullptr;
+  // The caller has set the merge control and pushed the palette for a run of
+  // images (the strips of one copy), and pops it after the last.
+  bool paletteReady = false;
 };
+
+// Sets up the printer for an image of `format`: the merge control, then the
+// palette (converted first; never null for indexed formats) unless one is
+// pushed. True when a direct-colour push was
+// written, which the caller balances with PopPrinterPalette after the image.
+bool PrepareImagePalette(DeviceContext& dc, ULONG format, const PaletteRecord* palette,
+                         DWORD operation);
+
+// The colours of a 24-bit image when it has at most two: the first pixel's
+// and the other (white when there is none).
+[[nodiscard]] bool TwoColoursOf(const ImageView& image, std::uint32_t& first, std::uint32_t& other);
+// The one-bit image of a 24-bit one: 1 where the pixel is not `first`. False
+// when the bitmap cannot be made.
+[[nodiscard]] bool SplitTwoColours(const ImageView& image, std::uint32_t first,
+                                   ScratchBitmap& oneBit);
 
 // The general image output: the mask method for a complex clip under 0xCCCC
 // when the palette has a white entry; otherwise the merge control, the

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "platform/platform.h"
 #include "render/core/device_context.h"
 #include "render/raster/bitmap_output.h"
 #include "render/raster/merge_control.h"
@@ -55,9 +56,35 @@ BOOL SendPrepared(DeviceContext& dc, SURFOBJ* bits, const RECTL& target, CLIPOBJ
 
 std::int64_t Extent(LONG a, LONG b) { return std::int64_t{b} - a; }
 
+// The source area of a copy as a 24-bit image, when the source is 24 bits,
+// its translation changes nothing and the area lies inside it.
+bool SourceArea(SURFOBJ* source, XLATEOBJ* xlate, POINTL at, LONG w, LONG h, ImageView& area) {
+  if (source->iBitmapFormat != BMF_24BPP || source->pvScan0 == nullptr) return false;
+  if (xlate != nullptr && !(xlate->flXlate & XO_TRIVIAL)) return false;
+  if (at.x < 0 || at.y < 0 || std::int64_t{at.x} + w > source->sizlBitmap.cx ||
+      std::int64_t{at.y} + h > source->sizlBitmap.cy) {
+    return false;
+  }
+  area = ImageOf(*source);
+  area.top +=
+      static_cast<std::ptrdiff_t>(at.y) * area.rowStep + 3 * static_cast<std::ptrdiff_t>(at.x);
+  area.width = w;
+  area.height = h;
+  return true;
+}
+
 }  // namespace
 
+bool RectFits(const RECTL& r) {
+  const std::int64_t w = Extent(r.left, r.right);
+  const std::int64_t h = Extent(r.top, r.bottom);
+  if (w >= -INT32_MAX && w <= INT32_MAX && h >= -INT32_MAX && h <= INT32_MAX) return true;
+  SetLastError(ERROR_INVALID_PARAMETER);
+  return false;
+}
+
 BOOL SendColourTransfer(DeviceContext& dc, const Transfer& t) {
+  if (!RectFits(t.target)) return FALSE;
   const ULONG format = WorkFormat(t.source);
   const bool indexed = IndexBits(format) != 0;
   const LONG w = t.target.right - t.target.left;
@@ -119,38 +146,66 @@ BOOL SendColourStretch(DeviceContext& dc, SURFOBJ* source, CLIPOBJ* clip, XLATEO
 }
 
 BOOL SendColourCopyInStrips(DeviceContext& dc, const Transfer& t) {
+  if (!RectFits(t.target)) return FALSE;
   const ULONG format = WorkFormat(t.source);
   const bool indexed = IndexBits(format) != 0;
   const LONG w = t.target.right - t.target.left;
   const LONG h = t.target.bottom - t.target.top;
   if (w <= 0 || h <= 0) return TRUE;
-  dc.raster.complexClipActive = IsComplex(t.clip);
+  const bool complex = IsComplex(t.clip);
+  dc.raster.complexClipActive = complex;
   const std::uint64_t budget =
-      dc.raster.complexClipActive && LandscapePage(dc) ? kLandscapeClipStripBytes : kStripBytes;
+      complex && LandscapePage(dc) ? kLandscapeClipStripBytes : kStripBytes;
   const LONG rows = StripRows(w, budget);
   PaletteRecord record;
   if (indexed) BuildPaletteRecord(t.xlate, format, record);
-  CheckPalette(dc, format, t.xlate, record, dc.raster.complexClipActive);
-  for (LONG top = 0; top < h; top += std::min(rows, h - top)) {
+  CheckPalette(dc, format, t.xlate, record, complex);
+  // Line art is found once for the whole source, and every strip goes as
+  // one bit with the same two-colour palette.
+  std::uint32_t first = 0;
+  std::uint32_t other = 0;
+  ImageView whole;
+  const bool twoColour = !indexed && SourceArea(t.source, t.xlate, t.sourcePoint, w, h, whole) &&
+                         TwoColoursOf(whole, first, other);
+  if (twoColour) {
+    record.count = 2;
+    record.SetColour(0, first);
+    record.SetColour(1, other);
+    RememberPalette(dc, record);
+  }
+  const ULONG sentFormat = twoColour ? BMF_1BPP : format;
+  const PaletteRecord* palette = indexed || twoColour ? &record : nullptr;
+  // Under a complex clip each strip sets itself up (its mask pass pops the
+  // palette); otherwise the palette is pushed once for all strips.
+  const bool direct = !complex && PrepareImagePalette(dc, sentFormat, palette, kCopy);
+  BOOL sent = TRUE;
+  for (LONG top = 0; top < h && sent; top += std::min(rows, h - top)) {
     const LONG n = std::min(rows, h - top);
     ScratchBitmap strip;
-    if (!strip.Create(w, n, format)) return FALSE;
+    ScratchBitmap oneBit;
+    if (!strip.Create(w, n, format)) {
+      sent = FALSE;
+      break;
+    }
     RECTL all{0, 0, w, n};
     EngEraseSurface(strip.surface, &all, EraseValue(format));
     POINTL from{t.sourcePoint.x, static_cast<LONG>(std::int64_t{t.sourcePoint.y} + top)};
-    if (!EngCopyBits(strip.surface, t.source, nullptr, indexed ? nullptr : t.xlate, &all, &from)) {
-      return FALSE;
+    if (!EngCopyBits(strip.surface, t.source, nullptr, indexed ? nullptr : t.xlate, &all, &from) ||
+        (twoColour && !SplitTwoColours(ImageOf(*strip.surface), first, oneBit))) {
+      sent = FALSE;
+      break;
     }
-    RECTL part{t.target.left, t.target.top + top, t.target.right, t.target.top + top + n};
     PreparedImage image;
-    image.bits = strip.surface;
-    image.place = ImagePlacement{part.left, part.top, w, n, false};
+    image.bits = twoColour ? oneBit.surface : strip.surface;
+    image.place = ImagePlacement{t.target.left, t.target.top + top, w, n, false};
     image.clip = t.clip;
-    image.palette = indexed ? &record : nullptr;
-    dc.raster.complexClipActive = IsComplex(t.clip);
-    if (!SendGeneralImage(dc, image, kCopy)) return FALSE;
+    image.palette = indexed || twoColour ? &record : nullptr;
+    image.paletteReady = !complex;
+    dc.raster.complexClipActive = complex;
+    sent = SendGeneralImage(dc, image, kCopy);
   }
-  return TRUE;
+  if (direct) PopPrinterPalette(dc);
+  return sent;
 }
 
 }  // namespace render

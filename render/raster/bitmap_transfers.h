@@ -26,6 +26,10 @@ struct Transfer {
 };
 BOOL SendColourTransfer(DeviceContext& dc, const Transfer& transfer);
 
+// Whether the rectangle's extents fit 32 bits; else the last error is
+// ERROR_INVALID_PARAMETER and the call writes nothing.
+[[nodiscard]] bool RectFits(const RECTL& rect);
+
 // The colour path of a stretch: shrinking (or any stretch under a complex
 // clip) is done by the engine at the target size; growing is left to the
 // printer ("3A"), the source sent at its own size.
@@ -34,7 +38,10 @@ BOOL SendColourStretch(DeviceContext& dc, SURFOBJ* source, CLIPOBJ* clip, XLATEO
                        ULONG mode);
 
 // A copy whose 24-bit size exceeds 0xFFFFF bytes, in strips of
-// max(1, budget / (width x 3)) rows, each sent at its own place.
+// max(1, budget / (width x 3)) rows, each sent at its own place: the merge
+// control and palette set once before the first strip (each strip sets its
+// own under a complex clip), and a 24-bit source of two colours found once
+// and sent as one-bit strips.
 BOOL SendColourCopyInStrips(DeviceContext& dc, const Transfer& transfer);
 
 }  // namespace render
