@@ -50,6 +50,11 @@ TEST(RasterPage, ImagePrintPageIsBandBlocksOnly) {
     Brush black = dc->SolidBrush(0x000000);
     ASSERT_TRUE(dc->BitBlt(nullptr, nullptr, Clip::None(), nullptr, RECTL{80, 100, 96, 102},
                            POINTL{0, 0}, POINTL{0, 0}, &black, POINTL{0, 0}, 0xF0F0));
+    // A filled rectangle the device does not hook: the engine draws it into
+    // the band, and it leaves as a block of its own.
+    platform::engine::Path bar;
+    bar.AddRectangle(160, 300, 176, 302);
+    ASSERT_TRUE(dc->FillPath(bar, Clip::None(), black, 0x0D0D, FP_WINDINGMODE));
     ASSERT_TRUE(dc->EndPage());
     ASSERT_TRUE(dc->EndDocument());
   }
@@ -64,8 +69,12 @@ TEST(RasterPage, ImagePrintPageIsBandBlocksOnly) {
       "MC1,204PUPA80,100\x1B%1A\x1B*t400R\x1B*r16s2t1A\x1B*b3m3W\x20\xFF\xFF\x1B*b0W\x1B*rC\x1B%0B";
   EXPECT_EQ(Count(stream, block), 1u) << ::testing::PrintToString(
       stream.substr(stream.find("\x1B*r") > 40 ? stream.find("\x1B*r") - 40 : 0, 120));
-  EXPECT_EQ(Count(stream, "\x1B*r"), 2u);  // the block's start and end only
-  EXPECT_EQ(Count(stream, "PUPA"), 1u);
+  const std::string filled =
+      "MC1,204PUPA160,300\x1B%1A\x1B*t400R\x1B*r16s2t1A\x1B*b3m3W\x20\xFF\xFF\x1B*b0W\x1B*rC\x1B%"
+      "0B";
+  EXPECT_EQ(Count(stream, filled), 1u);
+  EXPECT_EQ(Count(stream, "\x1B*r"), 4u);  // the blocks' starts and ends only
+  EXPECT_EQ(Count(stream, "PUPA"), 2u);
 }
 
 }  // namespace
