@@ -310,6 +310,26 @@ TEST(BitmapEntries, FillsWithoutSource) {
   EXPECT_EQ(job.Sent(), "");
 }
 
+TEST(BitmapEntries, MaskedCopyWhitensUnderTheMaskThenAndsTheSource) {
+  RasterJob job("095");
+  ColourMode(job, 0);
+  Device device(job);
+  Bitmap red = Image(BMF_24BPP, 8, {std::vector<unsigned char>(24, 0)});
+  RECTL all{0, 0, 8, 1};
+  EngEraseSurface(red.Get(), &all, 0x0000FF);
+  Bitmap mask = Image(BMF_1BPP, 8, {{0xF0}});
+  RECTL rect{0, 0, 8, 1};
+  POINTL at{0, 0};
+  ASSERT_TRUE(DrvBitBlt(&device.so, red.Get(), mask.Get(), nullptr, nullptr, &rect, &at, &at,
+                        nullptr, nullptr, 0xAACC));
+  // The source where the mask is 1, white elsewhere: two colours, red first.
+  EXPECT_EQ(job.Sent(), "MC1,238" + PushStart(1, 1) + "\x1B*v0a0b0c0i255a255b255c1I\x1B%0B" +
+                            "PUPA0,0\x1B%1A\x1B*r8s1t1A\x1B*b3m2W" + B({0x00, 0xF0}) +
+                            "\x1B*rC\x1B*p1P\x1B%0B" + "MC1,136" + PushStart(1, 1) +
+                            "\x1B*v255a0b0c0i255a255b255c1I\x1B%0B" +
+                            "PUPA0,0\x1B%1A\x1B*r8s1t1A\x1B*b3m2W" + B({0x00, 0x0F}) + kEnd);
+}
+
 TEST(BitmapEntries, PatternWhereTheSourceIsBlackBetweenTwoBrushPasses) {
   RasterJob job("095");
   ColourMode(job, 0);
