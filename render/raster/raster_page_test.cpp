@@ -14,6 +14,7 @@
 
 namespace {
 
+using platform::engine::Bitmap;
 using platform::engine::Brush;
 using platform::engine::Clip;
 using render::testing::TestPrinter;
@@ -75,6 +76,48 @@ TEST(RasterPage, ImagePrintPageIsBandBlocksOnly) {
   EXPECT_EQ(Count(stream, filled), 1u);
   EXPECT_EQ(Count(stream, "\x1B*r"), 4u);  // the blocks' starts and ends only
   EXPECT_EQ(Count(stream, "PUPA"), 2u);
+}
+
+TEST(RasterPage, MonochromeBlitDrawnByTheEngineComesBackAsACopy) {
+  TestPrinter printer("012", u"ZQ mono blit");
+  settings::SettingsRecord r;
+  {
+    render::testing::Enabled e(printer, nullptr);
+    ASSERT_NE(e.dc, nullptr);
+    r = e.dc->settings;
+  }
+  settings::SetI16(r.priv, settings::priv::kColormode, 2);
+  r.pub.dmFields |= DM_ORIENTATION;
+  r.pub.dmOrientation = 1;
+  // Four black pixels, four white.
+  Bitmap source = Bitmap::Create({8, 1}, BMF_24BPP);
+  RECTL all{0, 0, 8, 1};
+  EngEraseSurface(source.Get(), &all, 0xFFFFFF);
+  RECTL black{0, 0, 4, 1};
+  EngEraseSurface(source.Get(), &black, 0);
+  platform::test::CapturePrinterOutput(true);
+  {
+    auto dc = platform::engine::DeviceContext::Open(printer.name, &r.pub);
+    ASSERT_NE(dc, nullptr) << GetLastError();
+    ASSERT_FALSE(dc->Banding());
+    ASSERT_TRUE(dc->StartDocument(u"Mono blit"));
+    ASSERT_TRUE(dc->StartPage());
+    ASSERT_TRUE(dc->BitBlt(&source, nullptr, Clip::None(), nullptr, RECTL{40, 50, 48, 51},
+                           POINTL{0, 0}, POINTL{0, 0}, nullptr, POINTL{0, 0}, 0xCCCC));
+    ASSERT_TRUE(dc->EndPage());
+    ASSERT_TRUE(dc->EndDocument());
+  }
+  std::vector<platform::test::CapturedJob> jobs = platform::test::CapturedJobs();
+  platform::test::CapturePrinterOutput(false);
+  ASSERT_EQ(jobs.size(), 1u);
+  const std::string stream(jobs[0].bytes.begin(), jobs[0].bytes.end());
+  // The blit records 0xCCCC; the engine stretches the source and hands it to
+  // DrvCopyBits, which sends it in one bit (1 is black) after "MC1,204", the
+  // merge control of 204 on a printer with PrinterFunction bit 0x8000.
+  const std::string copy =
+      "MC1,204PUPA40,50\x1B%1A\x1B*t400R\x1B*r8s1t1A\x1B*b3m2W\x00\xF0\x1B*rC\x1B%0B";
+  EXPECT_EQ(Count(stream, copy), 1u) << ::testing::PrintToString(
+      stream.substr(stream.find("\x1B*r") > 40 ? stream.find("\x1B*r") - 40 : 0, 120));
 }
 
 }  // namespace
