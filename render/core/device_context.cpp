@@ -356,6 +356,15 @@ BOOL DrvResetPDEV(DHPDEV oldPdev, DHPDEV newPdev) {
     now->identity = before->identity;
     now->filterJob = before->filterJob;
     if (before->jobFlags & kJobFilterRefused) now->jobFlags |= kJobFilterRefused;
+    // The user code the job was started with (from the printer data or handed
+    // over by escape 102) is the job's, whatever the new settings hold; so are
+    // the authentication switches and the per-user folder of escapes 105, 110
+    // and 111, which are sent only before the header.
+    std::memcpy(now->settings.priv + kUserCode, before->settings.priv + kUserCode, kUserCodeBytes);
+    now->settings.priv[kUserCodeFlag] = before->settings.priv[kUserCodeFlag];
+    constexpr WORD kJobOptions = kOptionPerUser | kOptionAuthMode | kOptionAuthSecure;
+    now->optionFlags =
+        static_cast<WORD>((now->optionFlags & ~kJobOptions) | (before->optionFlags & kJobOptions));
     if (SamePaper(now->settings.pub, before->settings.pub) &&
         now->settings.pub.dmDefaultSource == before->settings.pub.dmDefaultSource) {
       now->jobFlags |= kJobSamePageSetup;

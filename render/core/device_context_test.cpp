@@ -123,6 +123,11 @@ TEST(DeviceContext, PhysicalOffsetNeverNegative) {
   FillCapabilities(*e.dc, 16, reinterpret_cast<ULONG*>(small.data()));
   EXPECT_EQ(small[16], 0xEE);
   EXPECT_EQ(settings::LoadU32(small.data()), 0x400u);
+  // The information record likewise.
+  std::vector<unsigned char> smallInfo(64, 0xEE);
+  ASSERT_TRUE(FillDeviceInfo(*e.dc, 8, reinterpret_cast<DEVINFO*>(smallInfo.data())));
+  EXPECT_NE(settings::LoadU32(smallInfo.data()), 0xEEEEEEEEu);  // the graphics caps
+  EXPECT_EQ(smallInfo[8], 0xEE);
 }
 
 TEST(DeviceContext, DownloadSlotsFromTheStickyMemory) {
@@ -215,6 +220,12 @@ TEST(DeviceContext, ResetCarriesTheJob) {
   std::strcpy(old.identity.trackId, "TRACK-1");
   old.identity.jobBinderSend = true;
   old.filterJob = 77;
+  // The user code handed over by escape 102 and the authentication switches of
+  // escapes 110 and 111 are sent only before the header: the job keeps them.
+  std::memcpy(old.settings.priv + settings::priv::kUserCode, "4711", 5);
+  old.settings.priv[settings::priv::kUserCodeFlag] = 0x1 | 0x2 | 0x8;
+  old.optionFlags |= kOptionAuthMode | kOptionAuthSecure | kOptionPerUser;
+  now.dc->optionFlags &= static_cast<WORD>(~kOptionRedInk);
   ASSERT_TRUE(DrvResetPDEV(before.pdev(), now.pdev()));
   const DeviceContext& carried = *now.dc;
   EXPECT_EQ(carried.jobFlags, kJobResetCarried | kJobSamePageSetup | kJobDocumentStarted |
@@ -225,6 +236,11 @@ TEST(DeviceContext, ResetCarriesTheJob) {
   EXPECT_STREQ(carried.identity.trackId, "TRACK-1");
   EXPECT_TRUE(carried.identity.jobBinderSend);
   EXPECT_EQ(carried.filterJob, 77u);
+  EXPECT_STREQ(reinterpret_cast<const char*>(carried.settings.priv + settings::priv::kUserCode),
+               "4711");
+  EXPECT_EQ(carried.settings.priv[settings::priv::kUserCodeFlag], 0x1 | 0x2 | 0x8);
+  // The red-ink flag belongs to the new settings, not to the job.
+  EXPECT_EQ(carried.optionFlags, kOptionAuthMode | kOptionAuthSecure | kOptionPerUser);
   // Another paper is no same page set-up.
   Enabled other(printer, nullptr);
   other.dc->settings.pub.dmPaperSize = 267;

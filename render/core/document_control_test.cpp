@@ -80,9 +80,23 @@ TEST(DocumentControl, NoPageContentForOutputModes1And6) {
     EXPECT_EQ(DrvEscape(&job.so, 101, 0, nullptr, 0, nullptr), 1u);
     ASSERT_TRUE(DrvSendPage(&job.so));
     ASSERT_TRUE(DrvEndDoc(&job.so, 0));
-    EXPECT_EQ(job.Sent().find("PG;"), std::string::npos);
+    std::string sent = job.Sent();
+    EXPECT_EQ(sent.find("PG;"), std::string::npos);
+    EXPECT_EQ(sent.find("@PJL JOB"), std::string::npos);  // no header either
+    // The trailer still closes the job: the KX-GL emulation's closing commands
+    // and the return to GL2 (the ZQ1 speaks PJL: no end-of-job bytes follow).
+    const std::string trailer = "\x1B%0A\x1B%-12345X\x1B\x12!GL2\x1B ";
+    ASSERT_GE(sent.size(), trailer.size());
+    EXPECT_EQ(sent.substr(sent.size() - trailer.size()), trailer);
     EXPECT_EQ(job.dc().pageCount, 1u);
   }
+  // Any other mode is a normal job.
+  Job normal(printer);
+  normal.dc().settings.priv[settings::priv::kCommon + settings::priv::kCommonOutputMode] = 7;
+  ASSERT_TRUE(DrvStartDoc(&normal.so, nullptr, 1));
+  ASSERT_TRUE(DrvStartPage(&normal.so));
+  EXPECT_TRUE(normal.dc().jobFlags & kJobHeaderWritten);
+  EXPECT_NE(normal.Sent().find("@PJL JOB\n"), std::string::npos);
 }
 
 // A description of a printer that speaks SIC (no PJL), or PJL.
@@ -184,6 +198,41 @@ TEST(DocumentControl, EscapePayloadsStayInsideTheirFields) {
   EXPECT_EQ(GetLastError(), 0u);  // not even checked
   EXPECT_EQ(DrvEscape(nullptr, 106, 0, nullptr, 4, &answer), 0u);
   EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
+}
+
+TEST(DocumentControl, WideEscapePayloadsKeepWholeCharacters) {
+  TestPrinter printer("095", u"CX95 escapes");  // 0x400: user ID and code by escape
+  Job job(printer);
+  ASSERT_NE(job.e.dc, nullptr);
+  struct Case {
+    const char* name;
+    const void* in;
+    ULONG cjIn;
+    std::u16string kept;
+  };
+  const char16_t nine[] = u"kato0123X";
+  const Case kCases[] = {
+      {"18 bytes: eight characters and the terminator", nine, 18, u"kato0123"},
+      {"an odd count keeps whole characters", nine, 5, u"ka"},
+      {"no input", nullptr, 18, u""},
+  };
+  for (ULONG escape : {103u, 104u}) {
+    for (const Case& c : kCases) {
+      SCOPED_TRACE(std::to_string(escape) + ": " + c.name);
+      EXPECT_EQ(DrvEscape(&job.so, escape, c.cjIn, const_cast<void*>(c.in), 0, nullptr), 1u);
+      const char* field = escape == 103 ? job.dc().identity.userId : job.dc().identity.userCode;
+      std::u16string got;
+      for (std::size_t i = 0; i + 1 < 18; i += 2) {
+        auto ch = static_cast<char16_t>(static_cast<unsigned char>(field[i]) |
+                                        static_cast<unsigned char>(field[i + 1]) << 8);
+        if (ch == 0) break;
+        got.push_back(ch);
+      }
+      EXPECT_EQ(got, c.kept);
+      EXPECT_EQ(field[16], 0);  // the terminator's place is never written
+      EXPECT_EQ(field[17], 0);
+    }
+  }
 }
 
 TEST(DocumentControl, EntriesCheckTheContextFirst) {

@@ -35,6 +35,15 @@ void CopyWideField(WCHAR* field, std::size_t chars, const void* in, ULONG cjIn) 
   std::memcpy(field, in, n * sizeof(WCHAR));
 }
 
+// The same for a UTF-16 text kept as bytes in a `size`-byte field: whole
+// characters only, and room for the two-byte terminator.
+void CopyWideBytes(char* field, std::size_t size, const void* in, ULONG cjIn) {
+  std::memset(field, 0, size);
+  if (in == nullptr) return;
+  std::size_t chars = std::min<std::size_t>(cjIn / sizeof(WCHAR), size / sizeof(WCHAR) - 1);
+  std::memcpy(field, in, chars * sizeof(WCHAR));
+}
+
 bool InputFlag(const void* in, ULONG cjIn, ULONG width) {
   if (in == nullptr || cjIn < width) return false;
   const auto* b = static_cast<const unsigned char*>(in);
@@ -103,13 +112,13 @@ ULONG DrvEscape(SURFOBJ* pso, ULONG escape, ULONG cjIn, PVOID in, ULONG cjOut, P
       return 1;
     case 103:
       if (function & 0x400) {
-        CopyField(id.userId, sizeof id.userId, in, cjIn);
+        CopyWideBytes(id.userId, sizeof id.userId, in, cjIn);
         std::memset(b + settings::priv::kUserId, 0, settings::priv::kUserIdChars * 2);
       }
       return 1;
     case 104:
       if (function & 0x400) {
-        CopyField(id.userCode, sizeof id.userCode, in, cjIn);
+        CopyWideBytes(id.userCode, sizeof id.userCode, in, cjIn);
         ClearUserCode(*dc);
       }
       return 1;

@@ -69,7 +69,9 @@ bool Orderable(const settings::Description& d, int paperSize) {
   return !listed({66, 267, 268, 269, 280, 281, 512, 513});
 }
 
-// The invocation string of the PaperKind option at index `paperkind`.
+// The invocation string of the PaperKind option at index `paperkind`, whole:
+// the paper commands carry the label with the kind ("5@A3Thick/T"), unlike the
+// device commands, which send only the text after the slash.
 std::string PaperKindText(const settings::Description& d, int paperkind) {
   if (paperkind < 0) return {};
   settings::Option o = d.Predefined(settings::kPaperKind).OptionAt(paperkind);

@@ -79,9 +79,13 @@ TEST(Surface, BandsEndOnlyBeyondThePage) {
   EXPECT_EQ(origin.y, 100);
   EXPECT_TRUE(render::DrvNextBand(&so, &origin));
   EXPECT_EQ(origin.y, 200);  // a band that starts at the page height
-  render::DrvNextBand(&so, &origin);
+  // After the last band the page is sent: the call answers as DrvSendPage does,
+  // and the page counts.
+  ULONG pages = e.dc->pageCount;
+  EXPECT_TRUE(render::DrvNextBand(&so, &origin));
   EXPECT_EQ(origin.x, -1);
   EXPECT_EQ(origin.y, -1);
+  EXPECT_EQ(e.dc->pageCount, pages + 1);
 }
 
 TEST(Surface, PageWithoutPixelsHasNoSurface) {
