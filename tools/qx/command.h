@@ -23,6 +23,7 @@ CommandRun SetupDescCommand(CLI::App& sub);
 CommandRun SetupSettingsCommand(CLI::App& sub);
 CommandRun SetupPrintCommand(CLI::App& sub);
 CommandRun SetupViewCommand(CLI::App& sub);
+CommandRun SetupBinderCommand(CLI::App& sub);
 
 // Prints "qx: <message>" on standard error and returns the usage exit status.
 int Fail(const std::string& message);

@@ -16,6 +16,7 @@ const Command kCommands[] = {
     {"view",     "render a stream's pages to PNG or list what it holds",  SetupViewCommand},
     {"desc",     "show a printer description as the driver loads it",    SetupDescCommand},
     {"settings", "make, show, change, merge and check settings records", SetupSettingsCommand},
+    {"binder",   "show what a job-binder file holds",                    SetupBinderCommand},
 };
 // clang-format on
 
