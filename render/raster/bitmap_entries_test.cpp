@@ -434,6 +434,14 @@ TEST(BitmapEntries, MonochromeCopies) {
     EXPECT_EQ(job.Sent(), "MC1,8" + image);
     EXPECT_EQ(job.dc().mergeControlState, 0xF0F0u);
     EXPECT_EQ(job.dc().monoMergeControlState, 0u);
+    // A complex clip: the clip's mask first, then the image cut to it.
+    Clip clip = Clip::Region({{0, 0, 2, 1}, {4, 0, 6, 1}});
+    ASSERT_TRUE(DrvCopyBits(&device.so, bits.Get(), clip.Get(), nullptr, &rect, &at));
+    const std::string cut =
+        "PUPA0,0\x1B%1A\x1B*t600R\x1B*r8s1t1A\x1B*b3m2W" + B({0x00, 0xC0}) + kEnd;
+    const std::string mask =
+        "PUPA0,0\x1B%1A\x1B*t600R\x1B*r8s1t1A\x1B*b3m2W" + B({0x00, 0xCC}) + kEnd;
+    EXPECT_EQ(job.Sent(), "MC1,11" + mask + "MC1,8" + cut);
   }
   {
     SCOPED_TRACE("override: 0 is black under the black-and-white palette");
@@ -496,6 +504,19 @@ TEST(BandFlush, BlocksOfInkWithTheirByteColumns) {
   EXPECT_EQ(job.Sent(), "MC1,204PUPA24,100\x1B%1A\x1B*t600R\x1B*r24s3t1A\x1B*b3m4W" +
                             B({0x40, 0xFF, 0xFF, 0xFF}) + "\x1B*b4W" + B({0x40, 0, 0, 0}) +
                             "\x1B*b2W" + B({0x00, 0x81}) + kEnd);
+}
+
+TEST(BandFlush, FullColourBandIsDitheredFirst) {
+  RasterJob job("012");
+  ColourMode(job, 2);
+  Bitmap band = Bitmap::Create({16, 1}, BMF_24BPP);
+  RECTL all{0, 0, 16, 1};
+  EngEraseSurface(band.Get(), &all, 0xFFFFFF);
+  RECTL black{8, 0, 16, 1};
+  EngEraseSurface(band.Get(), &black, 0);
+  FlushBandBitmap(job.dc(), band.Get(), 7);
+  EXPECT_EQ(job.Sent(),
+            "MC1,204PUPA8,7\x1B%1A\x1B*t600R\x1B*r8s1t1A\x1B*b3m2W" + B({0x00, 0xFF}) + kEnd);
 }
 
 TEST(BandFlush, PrinterTakingItsResolutionFromTheJobGetsTheWhiteBlackPalette) {
