@@ -10,6 +10,7 @@
 
 #include "render/core/device_caps.h"
 #include "render/core/test_printer.h"
+#include "settings/device_info_file.h"
 #include "settings/settings_defaults.h"
 
 namespace {
@@ -160,6 +161,31 @@ TEST(DeviceContext, UserCodeFromPrinterData) {
   printer.SetData(u"UserCode", REG_BINARY, "12", 2);
   Enabled other(printer, nullptr);
   EXPECT_EQ(other.dc->settings.priv[settings::priv::kUserCode], 0);
+}
+
+TEST(DeviceContext, ColourTypeFromTheIniFileOrThePrinterData) {
+  TestPrinter printer("103", u"TB103 colour type");  // PrinterFunction has 0x1000000
+  namespace priv = settings::priv;
+  auto printertype = [](const Enabled& e) {
+    return (settings::GetU16(e.dc->settings.priv, priv::kDeviceFlags) &
+            settings::kDevPrintertype) != 0;
+  };
+  std::u16string ini = settings::DeviceInfoFilePath(true);
+  // The printer data answers when the file has no key.
+  unsigned char one[2] = {1, 0};
+  printer.SetData(u"PrinterColorType", REG_BINARY, one, 2);
+  {
+    Enabled e(printer, nullptr);
+    ASSERT_NE(e.dc, nullptr);
+    EXPECT_TRUE(printertype(e));
+    EXPECT_EQ(settings::GetI16(e.dc->settings.priv, priv::kColormode), 2);
+  }
+  // The file's key comes first.
+  ASSERT_TRUE(
+      WritePrivateProfileStringW(printer.name.c_str(), u"PrinterColorType", u"0", ini.c_str()));
+  Enabled e(printer, nullptr);
+  ASSERT_NE(e.dc, nullptr);
+  EXPECT_FALSE(printertype(e));
 }
 
 TEST(DeviceContext, BrokenTagsAreRefused) {
