@@ -79,6 +79,36 @@ TEST(QxSettings, SetMergeCheckAndCopyRoundTrip) {
   EXPECT_EQ(b["dmCopies"], 3);
 }
 
+// The ZQ1's defaults: A1 with paper link, landscape, 600 dpi. Both records come
+// from model 89's A1 row, pair 3 (length extent 33187, width extent 23366); the
+// paper fed is turned for landscape.
+TEST(QxSettings, GeometryOfTheDefaults) {
+  std::string dir = qxtest::MakeTempDir("settings-geometry");
+  std::string root = dir + "/root", record = dir + "/zq1.rec";
+  ASSERT_EQ(RunQx(root, {"settings", "defaults", "--desc", Printer("089"), "-o", record}).status,
+            0);
+  auto run = RunQx(root, {"settings", "geometry", record, "--desc", Printer("089"), "--json"});
+  ASSERT_EQ(run.status, 0) << run.err;
+  nlohmann::json j = nlohmann::json::parse(run.out);
+  const nlohmann::json logical = {{"formName", "A1"},
+                                  {"optionKeyword", "A1"},
+                                  {"left", 0},
+                                  {"top", 0},
+                                  {"right", 23366},
+                                  {"bottom", 33187},
+                                  {"paperWidth", 594000},
+                                  {"paperLength", 841000},
+                                  {"paperIndex", 1},
+                                  {"valid", true}};
+  EXPECT_EQ(j["logical"], logical);
+  nlohmann::json fed = logical;
+  fed["right"] = 33187;
+  fed["bottom"] = 23366;
+  fed["paperWidth"] = 841000;
+  fed["paperLength"] = 594000;
+  EXPECT_EQ(j["fed"], fed);
+}
+
 TEST(QxSettings, BadInputGivesOneLine) {
   std::string dir = qxtest::MakeTempDir("settings-bad");
   std::string root = dir + "/root", base = dir + "/base.rec";
