@@ -364,4 +364,24 @@ TEST(SetDefaults, NamesAndBinNumbersStayInTheirFields) {
   }
 }
 
+// PrinterFunction bit 24: device options are tray masks "prefix/mask,trays/". The
+// table stays empty, and the trays of every option whose mask has bit 0 make up
+// inputtray; an option that gives no mask or no trays keeps the previous ones.
+TEST(SetDefaults, TrayMasksGiveTheInputTrays) {
+  Loaded trays(
+      "*PrinterType: \"5\"\n*PrinterFunction: \"81192029\"\n*ColorDevice: False\n"
+      "*OpenUI *DeviceOption: PickOne\n"
+      "*DeviceOption None: \"0x00\"\n"
+      "*DeviceOption T1: \"0x70/0x1,0x2/\"\n"  // mask 1: trays 0x2
+      "*DeviceOption T2: \"0x70/0x0,0x4/\"\n"  // mask 0: nothing
+      "*DeviceOption T3: \"0x61\"\n"           // mask 0 and trays 0x4 carried over
+      "*DeviceOption T4: \"0x70/0x1,0x8/\"\n"  // trays 0x8
+      "*DeviceOption T5: \"0x61/0x40/\"\n"     // trays 0x40 with the mask 1 of T4
+      "*CloseUI: *DeviceOption\n");
+  SettingsRecord r = Defaults(trays.d);
+  EXPECT_EQ(GetU32(r.priv, priv::kInputtray), 0x2u | 0x8u | 0x40u);
+  EXPECT_EQ(GetU32(r.priv, priv::kOptionCount), 0u);
+  EXPECT_EQ(GetU16(r.priv, priv::kDeviceFlags), 0x2);  // bit 24 without colour: monochrome
+}
+
 }  // namespace
