@@ -19,6 +19,7 @@
 #include "settings/record_fields.h"
 #include "settings/settings_defaults.h"
 #include "settings/settings_record.h"
+#include "tools/jobscript/record_assignment.h"
 #include "tools/qx/command.h"
 #include "tools/qx/tool_description.h"
 
@@ -166,71 +167,6 @@ void PrintRecord(const unsigned char* record) {
   }
 }
 
-// A number in decimal or with a 0x prefix, with an optional sign.
-bool ParseNumber(const std::string& text, long long* value) {
-  try {
-    std::size_t used = 0;
-    *value = std::stoll(text, &used, 0);
-    return used == text.size();
-  } catch (...) {
-    return false;
-  }
-}
-
-bool Assign(unsigned char* record, const std::string& assignment, std::string* error) {
-  std::size_t eq = assignment.find('=');
-  if (eq == std::string::npos) {
-    *error = "expected NAME=VALUE, got '" + assignment + "'";
-    return false;
-  }
-  std::string name = assignment.substr(0, eq), value = assignment.substr(eq + 1);
-  const RecordField* f = settings::FindRecordField(name);
-  if (f == nullptr) {
-    *error = "no member named '" + name + "' in the settings record";
-    return false;
-  }
-  bool ok = false;
-  switch (f->type) {
-    case FieldType::kWide:
-      ok = settings::SetFieldText(record, *f, platform::Utf8ToWide(value));
-      if (!ok) *error = name + " holds at most " + std::to_string(f->size - 1) + " characters";
-      break;
-    case FieldType::kAnsi: {
-      std::u16string wide = platform::Utf8ToWide(value);
-      std::string bytes(wide.size() * 2 + 1, '\0');
-      int n = WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()),
-                                  bytes.data(), static_cast<int>(bytes.size()), nullptr, nullptr);
-      bytes.resize(static_cast<std::size_t>(n > 0 ? n : 0));
-      ok = settings::SetFieldAnsi(record, *f, bytes);
-      if (!ok) *error = name + " holds at most " + std::to_string(f->size - 1) + " bytes";
-      break;
-    }
-    case FieldType::kRaw: {
-      std::string bytes;
-      for (std::size_t i = 0; i + 1 < value.size(); i += 2) {
-        bytes += static_cast<char>(std::stoi(value.substr(i, 2), nullptr, 16));
-      }
-      ok = value.size() == 2 * f->size &&
-           value.find_first_not_of("0123456789abcdefABCDEF") == std::string::npos &&
-           settings::SetFieldBytes(record, *f, bytes);
-      if (!ok) *error = name + " takes " + std::to_string(f->size) + " bytes in hexadecimal";
-      break;
-    }
-    default: {
-      long long v = 0;
-      if (value == "true" || value == "false")
-        v = value == "true";
-      else if (!ParseNumber(value, &v)) {
-        *error = "'" + value + "' is not a number for " + name;
-        return false;
-      }
-      ok = settings::SetFieldValue(record, *f, v);
-      if (!ok) *error = value + " does not fit " + name;
-    }
-  }
-  return ok;
-}
-
 void PrintGeometry(const char* title, const settings::PaperGeometry& g, ordered_json* json) {
   ordered_json j = {
       {"formName", platform::WideToUtf8(platform::WideView(g.formName, 32))},
@@ -306,7 +242,9 @@ int RunSet(const SettingsOptions& o) {
   std::string error;
   if (!ReadRecord(o.file, &record, &error)) return Fail(error);
   for (const std::string& a : o.assignments) {
-    if (!Assign(reinterpret_cast<unsigned char*>(&record), a, &error)) return Fail(error);
+    if (!jobscript::AssignRecordMember(reinterpret_cast<unsigned char*>(&record), a, &error)) {
+      return Fail(error);
+    }
   }
   if (!WriteFile(o.output, &record, sizeof record, &error)) return Fail(error);
   return 0;
