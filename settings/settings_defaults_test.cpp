@@ -384,4 +384,60 @@ TEST(SetDefaults, TrayMasksGiveTheInputTrays) {
   EXPECT_EQ(GetU16(r.priv, priv::kDeviceFlags), 0x2);  // bit 24 without colour: monochrome
 }
 
+// Merge step 5 (PrinterFunction bit 14 with imageprint): the source's print
+// quality when it suits the default resolution (400: 400, 300 or 200), else its
+// reschange. Without imageprint an unoffered 200 falls back to the default.
+TEST(MergeRecord, ImagePrintResolution) {
+  Loaded office(kOffice);
+  struct Case {
+    const char* name;
+    bool imageprint;
+    short quality;
+    short reschange;
+    short expected;
+  };
+  const Case kCases[] = {
+      {"200 suits a default of 400", true, 200, 400, 200},
+      {"600 does not: reschange", true, 600, 300, 300},
+      {"neither suits: step 3's value", true, 600, 600, 600},
+      {"no imageprint", false, 200, 300, 400},
+  };
+  for (const Case& c : kCases) {
+    SCOPED_TRACE(c.name);
+    SettingsRecord target = Defaults(office.d);
+    SettingsRecord source = Defaults(office.d);
+    source.pub.dmPrintQuality = c.quality;
+    source.pub.dmFields |= DM_PRINTQUALITY;
+    SetU16(source.priv, priv::kPrintOptions,
+           static_cast<std::uint16_t>(GetU16(source.priv, priv::kPrintOptions) |
+                                      (c.imageprint ? 0x10 : 0)));
+    SetI16(source.priv, priv::kReschange, c.reschange);
+    ASSERT_TRUE(MergeRecord(target, &source.pub, office.d));
+    EXPECT_EQ(target.pub.dmPrintQuality, c.expected);
+  }
+}
+
+// Merge step 7 (PrinterFunction bit 29 with deviceFlags bit 5): a size given with
+// paper code 0 becomes the driver paper within 1 mm.
+TEST(MergeRecord, CustomSizeMatchingOnMerge) {
+  Loaded roll(kRoll);
+  for (bool matching : {true, false}) {
+    SCOPED_TRACE(matching);
+    SettingsRecord target = Defaults(roll.d);
+    SettingsRecord source = Defaults(roll.d);
+    source.pub.dmPaperSize = 0;
+    source.pub.dmPaperWidth = 2970;
+    source.pub.dmPaperLength = 4205;
+    source.pub.dmFields |= DM_PAPERSIZE;
+    if (matching) {
+      SetU16(source.priv, priv::kDeviceFlags,
+             static_cast<std::uint16_t>(GetU16(source.priv, priv::kDeviceFlags) | 0x20));
+    }
+    ASSERT_TRUE(MergeRecord(target, &source.pub, roll.d));
+    EXPECT_EQ(target.pub.dmPaperSize, matching ? 8 : 0);
+    EXPECT_EQ(target.pub.dmPaperLength, matching ? 4200 : 4205);
+    EXPECT_EQ(std::u16string(target.pub.dmFormName), matching ? u"A3" : u"A1");
+  }
+}
+
 }  // namespace
