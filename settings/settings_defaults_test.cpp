@@ -440,4 +440,23 @@ TEST(MergeRecord, CustomSizeMatchingOnMerge) {
   }
 }
 
+// One row per PageSize option: its translation (else its keyword) and the code the
+// paper name table gives it, 8 for a name the table does not know.
+TEST(CheckPaper, DescriptionPaperList) {
+  std::string text = std::string(kOffice) + "*PageSize Odd/Poster: \"\"\n*PageSize " +
+                     std::string(40, 'L') + ": \"\"\n";
+  Loaded office(text.c_str());
+  std::vector<DescriptionPaper> list = DescriptionPaperList(office.d);
+  ASSERT_EQ(list.size(), 6u);
+  const std::pair<std::u16string, int> kRows[] = {
+      {u"A4", 9},           {u"A3", 8},
+      {u"12 x 18 in", 512}, {u"13 x 19 in", 513},
+      {u"Poster", 8},       {std::u16string(31, u'L'), 8}};  // at most 31 characters
+  for (std::size_t i = 0; i < list.size(); ++i) {
+    SCOPED_TRACE(i);
+    EXPECT_EQ(list[i].name, kRows[i].first);
+    EXPECT_EQ(list[i].code, kRows[i].second);
+  }
+}
+
 }  // namespace
