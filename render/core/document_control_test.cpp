@@ -283,4 +283,33 @@ TEST(DocumentControl, AJobThroughTheEngineReachesThePrinter) {
   EXPECT_EQ(pages, 2u);
 }
 
+// A spool filter that exports none of its functions: every call into it is
+// skipped and the stream goes to the spooler whole.
+TEST(DocumentControl, AFilterWithoutItsExportsIsSkipped) {
+  TestPrinter printer("089", u"ZQ1 bare filter");  // 0x81: the filter is bound
+  platform::RegisterModule(u"QX48UM64", nullptr, 0, nullptr);
+  platform::test::CapturePrinterOutput(true);
+  {
+    auto dc = platform::engine::DeviceContext::Open(printer.name, nullptr);
+    ASSERT_NE(dc, nullptr) << GetLastError();
+    ASSERT_TRUE(dc->StartDocument(u"Bare filter"));
+    ASSERT_TRUE(dc->StartPage());
+    ASSERT_TRUE(dc->EndPage());
+    ASSERT_TRUE(dc->EndDocument());
+  }
+  std::vector<platform::test::CapturedJob> jobs = platform::test::CapturedJobs();
+  platform::test::CapturePrinterOutput(false);
+  platform::UnregisterModule(u"QX48UM64");
+  ASSERT_EQ(jobs.size(), 1u);
+  std::string bytes(jobs[0].bytes.begin(), jobs[0].bytes.end());
+  // The start block (print and log: mode 4) goes out through the spooler, then
+  // the PJL header, the page and the trailer.
+  ASSERT_GE(bytes.size(), 45u);
+  EXPECT_EQ(bytes.substr(0, 4), std::string("\x04\0\0\0", 4));
+  EXPECT_EQ(bytes.substr(36, 9), "\x1B%-12345X");
+  EXPECT_NE(bytes.find("PG;"), std::string::npos);
+  const std::string trailer = "\x1B\x12!GL2\x1B ";
+  EXPECT_EQ(bytes.substr(bytes.size() - trailer.size()), trailer);
+}
+
 }  // namespace
