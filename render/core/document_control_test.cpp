@@ -68,10 +68,42 @@ TEST(DocumentControl, PagesAndTheJobState) {
   EXPECT_EQ(job.dc().jobFlags & (kJobDocumentStarted | kJobStarted | kJobHeaderWritten), 0u);
 }
 
+// A spool filter that only records which of its functions the driver called.
+struct RecordingFilter {
+  static inline std::string calls;
+  static HANDLE StartDoc(HANDLE, DWORD) {
+    calls += "StartDoc ";
+    return reinterpret_cast<HANDLE>(0x51);
+  }
+  static BOOL StartPage(HANDLE) {
+    calls += "StartPage ";
+    return TRUE;
+  }
+  static BOOL EndPage(HANDLE) {
+    calls += "EndPage ";
+    return TRUE;
+  }
+  static void EndDoc(HANDLE) { calls += "EndDoc "; }
+  static void Close(HANDLE) { calls += "Close"; }
+  RecordingFilter() {
+    static const platform::ModuleExport kExports[] = {
+        {"DrvSplStartDoc", reinterpret_cast<FARPROC>(&StartDoc)},
+        {"DrvSplStartPage", reinterpret_cast<FARPROC>(&StartPage)},
+        {"DrvSplEndPage", reinterpret_cast<FARPROC>(&EndPage)},
+        {"DrvSplEndDoc", reinterpret_cast<FARPROC>(&EndDoc)},
+        {"DrvSplClose", reinterpret_cast<FARPROC>(&Close)},
+    };
+    calls.clear();
+    platform::RegisterModule(u"QX48UM64", kExports, std::size(kExports), nullptr);
+  }
+  ~RecordingFilter() { platform::UnregisterModule(u"QX48UM64"); }
+};
+
 TEST(DocumentControl, NoPageContentForOutputModes1And6) {
   TestPrinter printer("089", u"ZQ1 modes");
   for (unsigned char mode : {1, 6}) {
     SCOPED_TRACE(mode);
+    RecordingFilter filter;
     Job job(printer);
     job.dc().settings.priv[settings::priv::kCommon + settings::priv::kCommonOutputMode] = mode;
     ASSERT_TRUE(DrvStartDoc(&job.so, nullptr, 1));
@@ -89,6 +121,8 @@ TEST(DocumentControl, NoPageContentForOutputModes1And6) {
     ASSERT_GE(sent.size(), trailer.size());
     EXPECT_EQ(sent.substr(sent.size() - trailer.size()), trailer);
     EXPECT_EQ(job.dc().pageCount, 1u);
+    // The filter hears of the whole job all the same.
+    EXPECT_EQ(RecordingFilter::calls, "StartDoc StartPage EndPage EndDoc Close");
   }
   // Any other mode is a normal job.
   Job normal(printer);
