@@ -246,6 +246,55 @@ TEST(BitmapEntries, ComplexClipByMaskWhenThePaletteHasWhite) {
                             B({0x00, 0x01, 0x01, 0x01}) + kEnd);
 }
 
+TEST(BitmapEntries, MaskMethodWhitensOneAndFourBitPixelsOutsideTheClip) {
+  struct Case {
+    const char* name;
+    ULONG format;
+    std::vector<unsigned char> row;
+    std::vector<ULONG> colours;
+    int bits;
+    std::string entries;
+    std::string sent;  // the image row as a delta row against zeros
+  };
+  std::string fourBit = "\x1B*v255a255b255c0i255a0b0c1i";
+  for (int i = 2; i < 16; ++i) fourBit += "0a0b0c" + std::to_string(i) + (i == 15 ? "I" : "i");
+  const Case cases[] = {
+      {"one bit, white at index 1",
+       BMF_1BPP,
+       {0x00},
+       {0x0000FF, 0xFFFFFF},
+       1,
+       "\x1B*v255a0b0c0i255a255b255c1I",
+       B({0x00, 0x50})},
+      {"four bits, white at index 0",
+       BMF_4BPP,
+       {0x11, 0x11},
+       {0xFFFFFF, 0x0000FF},
+       4,
+       fourBit,
+       B({0x20, 0x10, 0x10})},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    RasterJob job("095");
+    ColourMode(job, 0);
+    Device device(job);
+    Bitmap bits = Image(c.format, 4, {c.row});
+    Translation xlate = Translation::Table(c.colours);
+    Clip clip = Clip::Region({{0, 0, 1, 1}, {2, 0, 3, 1}});
+    RECTL rect{0, 0, 4, 1};
+    POINTL at{0, 0};
+    ASSERT_TRUE(DrvBitBlt(&device.so, bits.Get(), nullptr, clip.Get(), xlate.Get(), &rect, &at,
+                          nullptr, nullptr, nullptr, 0xCCCC));
+    const std::string sent = job.Sent();
+    const std::string image = "MC1,136" + PushStart(1, c.bits) + c.entries + "\x1B%0B" +
+                              "PUPA0,0\x1B%1A\x1B*r4s1t1A\x1B*b3m" + std::to_string(c.sent.size()) +
+                              "W" + c.sent + kEnd;
+    ASSERT_GE(sent.size(), image.size());
+    EXPECT_EQ(sent.substr(sent.size() - image.size()), image);
+  }
+}
+
 TEST(BitmapEntries, ComplexClipWithoutWhiteGoesPerRectangle) {
   RasterJob job("095");
   ColourMode(job, 0);
