@@ -30,8 +30,8 @@ using platform::engine::Transform;
 using render::testing::Recorded;
 using render::testing::TestPrinter;
 
-constexpr MIX kCopyPen = 0x0D0D;     // R2_COPYPEN both halves
-constexpr MIX kNoOp = 0x0B0B;        // R2_NOP both halves
+constexpr MIX kCopyPen = 0x0D0D;      // R2_COPYPEN both halves
+constexpr MIX kNoOp = 0x0B0B;         // R2_NOP both halves
 constexpr MIX kTransparent = 0x0B0D;  // R2_COPYPEN on R2_NOP
 
 // The encoded numbers of a point list, as the emitter writes them.
@@ -70,16 +70,15 @@ struct Drawing {
     r.Take();
   }
   BOOL Stroke(const Path& p, const Clip& clip = Clip::None(), MIX mix = kCopyPen) {
-    return DrvStrokePath(&so, p.Get(), clip.Get(), identity.Get(), black.Get(), nullptr,
-                         line.Get(), mix);
+    return DrvStrokePath(&so, p.Get(), clip.Get(), identity.Get(), black.Get(), nullptr, line.Get(),
+                         mix);
   }
-  BOOL Fill(const Path& p, const Clip& clip = Clip::None(), MIX mix = kCopyPen,
-            FLONG options = 0) {
+  BOOL Fill(const Path& p, const Clip& clip = Clip::None(), MIX mix = kCopyPen, FLONG options = 0) {
     return DrvFillPath(&so, p.Get(), clip.Get(), black.Get(), nullptr, mix, options);
   }
   BOOL StrokeAndFill(const Path& p, const Clip& clip = Clip::None(), MIX mix = kCopyPen) {
-    return DrvStrokeAndFillPath(&so, p.Get(), clip.Get(), identity.Get(), black.Get(),
-                                line.Get(), black.Get(), nullptr, mix, 0);
+    return DrvStrokeAndFillPath(&so, p.Get(), clip.Get(), identity.Get(), black.Get(), line.Get(),
+                                black.Get(), nullptr, mix, 0);
   }
 };
 
@@ -99,9 +98,9 @@ TEST(MixToRop, PairsOfEightBitOperations) {
     DWORD rop;
   };
   const Case kCases[] = {
-      {"copy pen", kCopyPen, 0xF0F0},     {"no operation", kNoOp, 0xAAAA},
+      {"copy pen", kCopyPen, 0xF0F0},        {"no operation", kNoOp, 0xAAAA},
       {"transparent", kTransparent, 0xAAF0}, {"black on white", 0x1001, 0xFF00},
-      {"mask pen", 0x0909, 0xA0A0},       {"xor pen on not", 0x0307, 0x0A5A},
+      {"mask pen", 0x0909, 0xA0A0},          {"xor pen on not", 0x0307, 0x0A5A},
   };
   for (const Case& c : kCases) {
     SCOPED_TRACE(c.name);
@@ -147,8 +146,8 @@ TEST(DrvStrokePath, PolygonModeEndsWhenTheLastFigureIsOpen) {
   std::vector<PointD> triangle = {{0, 0}, {30, 0}, {0, 40}};
   Path p = Path().AddPolyline(triangle, true).MoveTo(50, 50).LineTo(60, 50);
   ASSERT_TRUE(d.Stroke(p));
-  EXPECT_EQ(d.r.Take(), "PUPA0,0PMPE=" + Encoded({30, 0, -30, 40}) + ";PM1" + "PUPA50,50PE=" +
-                            Encoded({60, 50}) + ";PM2EP;");
+  EXPECT_EQ(d.r.Take(), "PUPA0,0PMPE=" + Encoded({30, 0, -30, 40}) + ";PM1" +
+                            "PUPA50,50PE=" + Encoded({60, 50}) + ";PM2EP;");
 }
 
 TEST(DrvStrokePath, RectangleClipSetsTheWindowOnlyWhenItCuts) {
@@ -195,10 +194,10 @@ TEST(PathDrawing, NothingToDrawAndRefusals) {
   SURFOBJ stray{};
   EXPECT_FALSE(DrvStrokePath(&stray, Rectangle().Get(), nullptr, nullptr, d.black.Get(), nullptr,
                              d.line.Get(), kCopyPen));
-  EXPECT_FALSE(DrvFillPath(nullptr, Rectangle().Get(), nullptr, d.black.Get(), nullptr, kCopyPen,
-                           0));
-  EXPECT_FALSE(DrvPaint(&stray, Clip::Rectangle({0, 0, 5, 5}).Get(), d.black.Get(), nullptr,
-                        kCopyPen));
+  EXPECT_FALSE(
+      DrvFillPath(nullptr, Rectangle().Get(), nullptr, d.black.Get(), nullptr, kCopyPen, 0));
+  EXPECT_FALSE(
+      DrvPaint(&stray, Clip::Rectangle({0, 0, 5, 5}).Get(), d.black.Get(), nullptr, kCopyPen));
   EXPECT_EQ(d.r.Take(), "");
 }
 
@@ -263,6 +262,42 @@ TEST(DrvStrokeAndFillPath, FillThenEdgeOfTheSamePolygon) {
   ASSERT_TRUE(d.StrokeAndFill(Path()));
   ASSERT_TRUE(d.Fill(Path()));
   EXPECT_EQ(d.r.Take(), "");
+}
+
+TEST(DrvStrokePath, ColourOfABrushWithoutOneColour) {
+  Drawing d;
+  Path line = Path().MoveTo(0, 0).LineTo(5, 0);
+  Brush hatch = Brush::Hatch(HS_CROSS, 0x0000FF, 0xFFFFFF);
+  auto stroke = [&](const Brush& b) {
+    return DrvStrokePath(&d.so, line.Get(), nullptr, d.identity.Get(), b.Get(), nullptr,
+                         d.line.Get(), kCopyPen);
+  };
+  // Colour mode 2 strokes it in gray.
+  ASSERT_TRUE(stroke(hatch));
+  EXPECT_EQ(d.r.dc().pens.cachedColour, 0x7F7F7Fu);
+  // The other modes take the realised brush's colour: its hatch colour.
+  settings::SetI16(d.r.priv(), settings::priv::kColormode, 0);
+  hatch.BindRealizer(&DrvRealizeBrush, &d.so);
+  ASSERT_TRUE(stroke(hatch));
+  EXPECT_EQ(d.r.dc().pens.cachedColour, 0x0000FFu);
+  // A brush the engine cannot realise is not drawn.
+  d.r.Take();
+  Brush unrealisable = Brush::Hatch(HS_CROSS, 0x00FF00, 0xFFFFFF);
+  EXPECT_FALSE(stroke(unrealisable));
+  EXPECT_EQ(d.r.Take(), "");
+}
+
+TEST(DrvStrokePath, PatternAndTextPensForgetTheDrawingColour) {
+  Drawing d;
+  // Black was selected for pen 1; then a fill pattern or text took pen 25, 30
+  // or 31, so black must be selected again.
+  for (int pen : {25, 30, 31}) {
+    SCOPED_TRACE(pen);
+    d.r.dc().pens.currentPen = pen;
+    d.r.dc().vector.penUpPending = true;
+    ASSERT_TRUE(d.Stroke(Rectangle()));
+    EXPECT_EQ(d.r.Take(), "SP1" + RectanglePolygon(110, 70) + "EP;");
+  }
 }
 
 TEST(DrvPaint, ClipRectanglesAsRelativeMovesAndRectangles) {
