@@ -72,6 +72,9 @@ TEST(JobBinderFileName, UserRule) {
 
 TEST(JobBinderRequest, WritesTheKeysAndMakesTheFolder) {
   std::u16string ini = platform::Utf8ToWide(qxtest::MakeTempDir("binder-request") + "/qxw4gl.ini");
+  // The Windows folder is there on an installed system.
+  WCHAR windows[MAX_PATH] = {};
+  ASSERT_GT(GetWindowsDirectoryW(windows, MAX_PATH), 0u);
   std::u16string folder = u"C:\\WINDOWS\\temp\\QBX-W\\deep\\er";
   ASSERT_TRUE(RequestJobBinderJob(ini, u"ZQ1", folder, u"plan", true));
   auto key = [&](const char16_t* name) {

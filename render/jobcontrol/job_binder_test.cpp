@@ -212,6 +212,44 @@ TEST_F(BinderJob, ResetInTheDocumentKeepsTheJobsFile) {
   EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 1);
 }
 
+// A reset keeps the document's own filter job even when another job of the
+// process started after it.
+TEST_F(BinderJob, ResetKeepsItsOwnJobWhenAnotherStartedSince) {
+  TestPrinter second("089", u"ZQ1 second binder printer");
+  BinderKeys secondKeys(second.name);
+  secondKeys.Set(u"QBXSEND", u"1");
+  secondKeys.Set(u"JobMergePath", platform::Utf8ToWide(folder));
+  auto first = platform::engine::DeviceContext::Open(printer->name, nullptr);
+  auto other = platform::engine::DeviceContext::Open(second.name, nullptr);
+  ASSERT_TRUE(first && other);
+  ASSERT_TRUE(first->StartDocument(u"First"));
+  ASSERT_TRUE(first->StartPage());
+  ASSERT_TRUE(first->EndPage());
+  ASSERT_TRUE(other->StartDocument(u"Second"));
+  ASSERT_TRUE(other->StartPage());
+  ASSERT_TRUE(other->EndPage());
+  ASSERT_TRUE(first->Reset(nullptr));
+  for (int page = 0; page < 2; ++page) {
+    ASSERT_TRUE(first->StartPage());
+    ASSERT_TRUE(first->EndPage());
+  }
+  ASSERT_TRUE(first->EndDocument());
+  ASSERT_TRUE(other->EndDocument());
+  std::string firstFile = ReadAll(fs::path(folder) / "First.QBX");
+  std::string secondFile = ReadAll(fs::path(folder) / "Second.QBX");
+  ASSERT_GT(firstFile.size(), kMergeHeaderSize);
+  ASSERT_GT(secondFile.size(), kMergeHeaderSize);
+  EXPECT_EQ(WordAt(firstFile, merge::kPageCount), 3u);
+  EXPECT_EQ(WordAt(secondFile, merge::kPageCount), 1u);
+  auto pages = [](const std::string& s) {
+    std::size_t n = 0;
+    for (std::size_t at = s.find("PG;"); at != std::string::npos; at = s.find("PG;", at + 1)) ++n;
+    return n;
+  };
+  EXPECT_EQ(pages(firstFile), 3u);
+  EXPECT_EQ(pages(secondFile), 1u);
+}
+
 // A document that never ends still gives its filter job back when the device
 // goes: the job-binder file is closed with its first header.
 TEST_F(BinderJob, DisabledDeviceAbortsTheUnfinishedDocument) {
