@@ -503,6 +503,26 @@ TEST(BitmapEntries, MonochromeCopies) {
   }
 }
 
+TEST(BitmapEntries, LargeMonochromeStretchGoesInBands) {
+  // 2000 x 2000 target pixels from a 2 x 2 source: above 3,500,000, and the
+  // first budget whose strip count leaves a source row per band is 6 MB
+  // (4 and 5 MB give 3 bands of 2 source rows), with 12,000,000 / 6 MB + 1 =
+  // 2 bands of 1000 rows.
+  RasterJob job("012");
+  ColourMode(job, 2);
+  Device device(job);
+  Bitmap bits = Bitmap::Create({2, 2}, BMF_24BPP);
+  RECTL all{0, 0, 2, 2};
+  EngEraseSurface(bits.Get(), &all, 0);
+  RECTL target{0, 0, 2000, 2000};
+  ASSERT_TRUE(DrvStretchBlt(&device.so, bits.Get(), nullptr, nullptr, nullptr, nullptr, nullptr,
+                            &target, &all, nullptr, COLORONCOLOR));
+  const std::string sent = job.Sent();
+  EXPECT_EQ(sent.rfind("MC1,204PUPA0,0\x1B%1A\x1B*t600R\x1B*r2000s1000t1A", 0), 0u);
+  EXPECT_EQ(Count(sent, "PUPA0,1000\x1B%1A\x1B*t600R\x1B*r2000s1000t1A"), 1u);
+  EXPECT_EQ(Count(sent, "\x1B*r2000s"), 2u);
+}
+
 TEST(BitmapEntries, MonochromeMergeControlTable) {
   struct Case {
     DWORD k;
