@@ -22,6 +22,7 @@
 #include "tools/jobscript/job_player.h"
 #include "tools/jobscript/job_script.h"
 #include "tools/jobscript/record_assignment.h"
+#include "tools/qx/binder_request.h"
 #include "tools/qx/command.h"
 #include "tools/qx/default_printer.h"
 #include "tools/qx/tool_description.h"
@@ -40,6 +41,10 @@ struct PrintOptions {
   std::string output;
   bool caps = false;
   bool json = false;
+  // --to-binder: the job goes to the job binder, named `binderName` (empty:
+  // after the document).
+  bool toBinder = false;
+  std::string binderName;
 };
 
 ordered_json Chroma(const CIECHROMA& c) { return {{"x", c.x}, {"y", c.y}, {"Y", c.Y}}; }
@@ -249,6 +254,11 @@ int RunPrint(const PrintOptions& o) {
   jobscript::PlayOptions play;
   play.printer = printer;
   if (!PrinterSettings(printer, &play.settings, &error)) return Fail(error);
+  if (o.toBinder) {
+    std::string folder;
+    if (!RequestBinderJob(printer, o.binderName, &folder, &error)) return Fail("print: " + error);
+    std::fprintf(stderr, "qx: print: the job goes to the job binder folder %s\n", folder.c_str());
+  }
   for (const jobscript::Assignment& a : job.settings) {
     if (!jobscript::AssignRecordMember(play.settings.data(), a.text, &error)) {
       return Fail(o.script + ":" + std::to_string(a.origin.line) + ": " + error);
@@ -311,7 +321,14 @@ CommandRun SetupPrintCommand(CLI::App& sub) {
   sub.add_flag("--caps", o->caps,
                "show the device capability and information records the driver reports");
   sub.add_flag("--json", o->json, "with --caps: print the records as JSON");
-  return [o] {
+  CLI::Option* binder =
+      sub.add_option("--to-binder", o->binderName,
+                     "save the job as a job-binder file (.QBX) instead of printing it, named "
+                     "NAME (--to-binder=NAME; without a name, after the document), on printers "
+                     "with the job binder")
+          ->expected(0, 1);
+  return [o, binder] {
+    o->toBinder = binder->count() > 0;
     if (o->caps) return RunCaps(*o);
     return RunPrint(*o);
   };
