@@ -9,6 +9,7 @@
 #include "tools/preview/device_commands.h"
 #include "tools/preview/display_text.h"
 #include "tools/preview/gl_commands.h"
+#include "tools/preview/hpgl_parser.h"
 #include "tools/preview/interpreter.h"
 #include "tools/preview/pjl.h"
 #include "tools/preview/rtl_raster.h"
@@ -131,7 +132,7 @@ class StreamReader {
 
   // ESC%-12345X, ESC%#A and ESC%#B.
   void SwitchLanguage(const PclCommand& c) {
-    int value = static_cast<int>(c.value);
+    int value = ClampedInt(c.value);
     if (c.parameter == 'X' && c.value == -12345) {
       in_.FlushStroke();
       if (in_.rtl.raster) in_.EndRaster(c.offset);

@@ -180,5 +180,12 @@ TEST(StreamReader, AbsurdSizesAreLimited) {
   EXPECT_NE(image->note.find("rendered at"), std::string::npos);
 }
 
+TEST(StreamReader, LanguageSwitchWithAHugeNumber) {
+  // The switch's number is far beyond any int; the stream still reads.
+  std::string stream = "\x1B%22222222222221A\x1B*r3U\x1B*r1A\x1B*b3m2W\x01\xFF\x1B*rC\x1B%0BPG;";
+  JobInfo info = InterpretStream(test::Bytes(stream));
+  EXPECT_EQ(info.pages.size(), 1u) << FormatJobInfo(info);
+}
+
 }  // namespace
 }  // namespace preview
