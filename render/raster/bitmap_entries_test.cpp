@@ -315,6 +315,26 @@ TEST(BitmapEntries, ComplexClipWithoutWhiteGoesPerRectangle) {
                 B({0x03, 1}) + kEnd + PageWindow(job));
 }
 
+TEST(BitmapEntries, ComplexClipOnALandscapePageGoesInTurnedColumnPieces) {
+  RasterJob job("095");
+  ColourMode(job, 0);
+  job.Landscape();
+  Device device(job);
+  // 3 wide, 2 high; turned: rows (4, 1), (5, 2), (6, 3).
+  Bitmap bits = Image(BMF_8BPP, 3, {{1, 2, 3}, {4, 5, 6}});
+  Translation redBlue = Translation::Table({0x0000FF, 0xFF0000});
+  Clip clip = Clip::Region({{10, 20, 11, 22}, {12, 20, 13, 21}});
+  RECTL rect{10, 20, 13, 22};
+  POINTL at{0, 0};
+  ASSERT_TRUE(DrvBitBlt(&device.so, bits.Get(), nullptr, clip.Get(), redBlue.Get(), &rect, &at,
+                        nullptr, nullptr, nullptr, 0xCCCC));
+  const std::string push = PushStart(1, 8) + EightBitEntries({"255a0b0c", "0a0b255c"}) + "\x1B%0B";
+  EXPECT_EQ(job.Sent(), "MC1,204" + push + "IW10,20,11,22;PUPA10,21\x1B%1A\x1B*r2s1t1A\x1B*b3m3W" +
+                            B({0x20, 4, 1}) + kEnd +
+                            "IW12,20,13,21;PUPA12,21\x1B%1A\x1B*r2s1t1A\x1B*b3m3W" +
+                            B({0x20, 6, 3}) + kEnd + PageWindow(job));
+}
+
 TEST(BitmapEntries, FillsWithoutSource) {
   RasterJob job("095");
   ColourMode(job, 0);
