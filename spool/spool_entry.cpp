@@ -146,7 +146,11 @@ BOOL WriteData(SpoolContext& c, const unsigned char* bytes, DWORD count) {
   }
   DWORD written = 0;
   if (mode & kModeJobBinder) {
-    if (c.jobBinderFile == INVALID_HANDLE_VALUE) return FALSE;
+    // The file could not be made: the job's data has nowhere to go.
+    if (c.jobBinderFile == INVALID_HANDLE_VALUE) {
+      SetLastError(ERROR_INVALID_HANDLE);
+      return FALSE;
+    }
     return WriteFile(c.jobBinderFile, bytes, count, &written, nullptr) && written == count;
   }
   return WritePrinter(c.printer, bytes, count, &written) && written == count;

@@ -77,4 +77,52 @@ TEST_F(BinderShow, TextAndBadFiles) {
   EXPECT_NE(r.err.find("shorter than a merge header"), std::string::npos);
 }
 
+// The example drawing on the bundled ZQ1, saved for the job binder and shown.
+TEST(BinderEndToEnd, PrintToBinderAndShow) {
+  std::string root = qxtest::MakeTempDir("qx-binder-e2e") + "/root";
+  std::string job = qxtest::SourceDir() + "/examples/drawing.job";
+  qxtest::QxResult r = qxtest::RunQx(root, {"print", job, "--to-binder=plan"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "");  // nothing reached the printer
+  std::string path = root + "/c/WINDOWS/temp/QBX-W/plan.QBX";
+  std::string file = qxtest::ReadFileBytes(path);
+  ASSERT_GT(file.size(), 380u);
+  EXPECT_EQ(file.substr(0, 24), std::string("MOBRA merge file header\0", 24));
+  auto word = [&](std::size_t at) {
+    return static_cast<std::uint32_t>(static_cast<unsigned char>(file[at])) |
+           static_cast<std::uint32_t>(static_cast<unsigned char>(file[at + 1])) << 8 |
+           static_cast<std::uint32_t>(static_cast<unsigned char>(file[at + 2])) << 16 |
+           static_cast<std::uint32_t>(static_cast<unsigned char>(file[at + 3])) << 24;
+  };
+  EXPECT_EQ(word(32), 101u);
+  EXPECT_EQ(word(296), 0u);
+  EXPECT_EQ(word(312), 1u);  // one page
+  EXPECT_EQ(word(320), 2u);
+  // No PJL part: the language switch first; the job-binder end last.
+  std::string stream = file.substr(380);
+  EXPECT_EQ(stream.rfind("\x1B\x12!-1,1,2@GL2\x1B ", 0), 0u);
+  EXPECT_EQ(stream.find("@PJL"), std::string::npos);
+  const std::string end = "\x1B\x12!1@R00\x1B ";
+  EXPECT_EQ(stream.substr(stream.size() - end.size()), end);
+  r = qxtest::RunQx(root, {"binder", "show", path, "--json"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  nlohmann::json j = nlohmann::json::parse(r.out);
+  EXPECT_EQ(j["mergeHeader"]["pageCount"], 1);
+  EXPECT_EQ(j["mergeHeader"]["paperCode"], word(300));
+  EXPECT_EQ(j["stream"]["pages"].size(), 1u);
+  // The same chosen name again: refused with its message, the file kept.
+  r = qxtest::RunQx(root, {"print", job, "--to-binder=plan"});
+  EXPECT_NE(r.status, 0);
+  EXPECT_NE(r.err.find("ﾌｧｲﾙ名がすでに存在するため Quillbox 保存は中止します。"),
+            std::string::npos);
+  EXPECT_EQ(qxtest::ReadFileBytes(path), file);
+  // A name that would lead out of the folder is refused before anything is sent.
+  r = qxtest::RunQx(root, {"print", job, "--to-binder=..\\x"});
+  EXPECT_EQ(r.status, 1);
+  // The request was for one job: the next one prints.
+  r = qxtest::RunQx(root, {"print", job});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out.rfind("\x1B%-12345X@PJL", 0), 0u);
+}
+
 }  // namespace
