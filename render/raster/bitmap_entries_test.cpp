@@ -465,7 +465,7 @@ TEST(BitmapEntries, LargeCopiesGoInStripsWithOnePaletteForAll) {
   }
 }
 
-TEST(BitmapEntries, RectanglesBeyondThirtyTwoBitsAreRefused) {
+TEST(BitmapEntries, RefusedTransfersWriteNothing) {
   RasterJob job("095");
   ColourMode(job, 0);
   Device device(job);
@@ -480,6 +480,16 @@ TEST(BitmapEntries, RectanglesBeyondThirtyTwoBitsAreRefused) {
   RECTL source{0, 0, 1, 1};
   EXPECT_FALSE(DrvStretchBlt(&device.so, bits.Get(), nullptr, nullptr, nullptr, nullptr, nullptr,
                              &huge, &source, nullptr, COLORONCOLOR));
+  // A copy to a surface that is not the device's, or after the output failed.
+  RECTL one{0, 0, 1, 1};
+  SURFOBJ other = device.so;
+  other.hsurf = reinterpret_cast<HSURF>(0x7777);
+  SetLastError(0);
+  EXPECT_FALSE(DrvCopyBits(&other, bits.Get(), nullptr, nullptr, &one, &at));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
+  job.dc().jobFlags |= kJobOutputFailed;
+  EXPECT_FALSE(DrvCopyBits(&device.so, bits.Get(), nullptr, nullptr, &one, &at));
+  job.dc().jobFlags &= ~kJobOutputFailed;
   EXPECT_EQ(job.Sent(), "");
 }
 
