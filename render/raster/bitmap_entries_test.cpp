@@ -490,6 +490,10 @@ TEST(BitmapEntries, RefusedTransfersWriteNothing) {
   job.dc().jobFlags |= kJobOutputFailed;
   EXPECT_FALSE(DrvCopyBits(&device.so, bits.Get(), nullptr, nullptr, &one, &at));
   job.dc().jobFlags &= ~kJobOutputFailed;
+  // A temporary bitmap the engine refuses (40000 x 40000 x 3 bytes).
+  RECTL vast{0, 0, 40000, 40000};
+  EXPECT_FALSE(DrvBitBlt(&device.so, bits.Get(), nullptr, nullptr, nullptr, &vast, &at, nullptr,
+                         nullptr, nullptr, 0xCCCC));
   EXPECT_EQ(job.Sent(), "");
 }
 
