@@ -250,6 +250,42 @@ TEST_F(BinderJob, ResetKeepsItsOwnJobWhenAnotherStartedSince) {
   EXPECT_EQ(pages(secondFile), 1u);
 }
 
+// A spool filter that gives a document no job: the document prints as if
+// there were no filter, and no other filter function is called.
+namespace refusing {
+int calls = 0;
+HANDLE WINAPI StartDoc(HANDLE, DWORD) { return nullptr; }
+HANDLE WINAPI LatestDoc() { return ++calls, nullptr; }
+BOOL WINAPI Write(HANDLE, LPVOID, DWORD, LPDWORD) { return ++calls, FALSE; }
+BOOL WINAPI JobCall(HANDLE) { return ++calls, FALSE; }
+void WINAPI JobEnd(HANDLE) { ++calls; }
+}  // namespace refusing
+
+TEST_F(BinderJob, FilterWithoutAJobLeavesThePrinterTheJob) {
+  const platform::ModuleExport kExports[] = {
+      {"DrvSplStartDoc", reinterpret_cast<FARPROC>(&refusing::StartDoc)},
+      {"DrvSplWritePrinter", reinterpret_cast<FARPROC>(&refusing::Write)},
+      {"DrvSplStartPage", reinterpret_cast<FARPROC>(&refusing::JobCall)},
+      {"DrvSplEndPage", reinterpret_cast<FARPROC>(&refusing::JobCall)},
+      {"DrvSplEndDoc", reinterpret_cast<FARPROC>(&refusing::JobEnd)},
+      {"DrvSplAbort", reinterpret_cast<FARPROC>(&refusing::JobEnd)},
+      {"DrvSplClose", reinterpret_cast<FARPROC>(&refusing::JobEnd)},
+      {"MyDrvSplStartDoc", reinterpret_cast<FARPROC>(&refusing::LatestDoc)},
+  };
+  platform::RegisterModule(u"QX48UM64", kExports, std::size(kExports), nullptr);
+  refusing::calls = 0;
+  Print(u"No filter job", 2, 1);  // with a reset after the first page
+  platform::UnregisterModule(u"QX48UM64");
+  EXPECT_EQ(refusing::calls, 0);
+  // The start block goes out as the header writes it; the job follows.
+  std::string printed = Printed();
+  EXPECT_EQ(printed.substr(0, 36), StartBlock(4));
+  EXPECT_EQ(printed.find("\x1B%-12345X@PJL\n"), 36u);
+  EXPECT_FALSE(fs::exists(folder));
+  // The request stays for a job that can be saved.
+  EXPECT_EQ(keys->Send(), 1u);
+}
+
 // A document that never ends still gives its filter job back when the device
 // goes: the job-binder file is closed with its first header.
 TEST_F(BinderJob, DisabledDeviceAbortsTheUnfinishedDocument) {
