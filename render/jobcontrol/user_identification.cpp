@@ -89,10 +89,14 @@ std::optional<std::string> ChosenUserCode(const DeviceContext& dc) {
   return IniUserCode(dc);
 }
 
-// A host login name that can name a folder of its own.
+// A host login name that can name a folder of its own: none of the characters
+// a file name cannot hold, no control characters, and not "." or "..".
 bool FolderName(std::u16string_view name) {
-  return !name.empty() && name != u"." && name != u".." &&
-         name.find_first_of(u"\\/:") == std::u16string_view::npos;
+  if (name.empty() || name == u"." || name == u"..") return false;
+  for (char16_t c : name) {
+    if (c < 0x20 || c == 0x7F) return false;
+  }
+  return name.find_first_of(u"\\/:*?\"<>|") == std::u16string_view::npos;
 }
 
 }  // namespace
@@ -116,9 +120,9 @@ std::u16string UserCodeFilePath(const DeviceContext& dc) {
     const JobIdentity& id = dc.identity;
     std::u16string user =
         platform::MultiByteToWide(GetACP(), FieldText(id.hostLoginName, sizeof id.hostLoginName));
-    // The name becomes a folder of the path: one that would lead elsewhere is refused.
-    if (!FolderName(user)) return {};
-    file += u"mobra\\_mpcs\\" + user + u"\\";
+    // The name becomes a folder of the path: one that would lead elsewhere
+    // leaves the job with the system file.
+    if (FolderName(user)) file += u"mobra\\_mpcs\\" + user + u"\\";
   }
   return file + u"qxw4gl.ini";
 }

@@ -80,12 +80,17 @@ TEST(UserCode, PrinterThroughAServer) {
   WritePrivateProfileStringW(section.c_str(), u"USERCODEを使用する", u"0", ini.c_str());
   EXPECT_EQ(UserCodeLine(job), "");
   // A per-user file lies below the host login name; a name that would leave the
-  // folder gives no file at all.
+  // folder (or cannot name one) leaves the job with the system file.
   job.dc().optionFlags |= kOptionPerUser;
   std::strcpy(job.dc().identity.hostLoginName, "kato");
   EXPECT_EQ(UserCodeFilePath(job.dc()), u"C:\\WINDOWS\\system32\\mobra\\_mpcs\\kato\\qxw4gl.ini");
-  std::strcpy(job.dc().identity.hostLoginName, "..");
-  EXPECT_EQ(UserCodeFilePath(job.dc()), u"");
+  const char* kNotFolders[] = {"..",   ".",   "a\\b", "a/b", "c:",   "a*", "a?",
+                               "a\"b", "a<b", "a>b",  "a|b", "a\tb", ""};
+  for (const char* name : kNotFolders) {
+    SCOPED_TRACE(name);
+    std::strcpy(job.dc().identity.hostLoginName, name);
+    EXPECT_EQ(UserCodeFilePath(job.dc()), u"C:\\WINDOWS\\system32\\qxw4gl.ini");
+  }
 }
 
 TEST(UserId, FromTheSettingsRecord) {
