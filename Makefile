@@ -1,5 +1,5 @@
 # Two commands do everything on a fresh Debian machine:
-#   make demo   prints the sample drawing on the sample printer
+#   make demo   prints the sample drawing on the sample printer into out/
 #   make test   builds and runs every test
 # Both install what the machine lacks (when run as root), configure into
 # $(BUILD) and build.
@@ -25,9 +25,15 @@ configure: $(BUILD)/build.ninja
 build: configure
 	cmake --build $(BUILD) -j $(JOBS)
 
+# The example drawing on the bundled ZQ1 printer: the print stream in
+# $(OUT)/drawing.prn and its preview in $(OUT)/drawing.png.
 demo: build
 	@mkdir -p $(OUT)
-	$(BUILD)/bin/qx --version
+	$(BUILD)/bin/qx print examples/drawing.job -o $(OUT)/drawing.prn
+	@rm -rf $(OUT)/preview
+	$(BUILD)/bin/qx view $(OUT)/drawing.prn -o $(OUT)/preview --dpi 50 >/dev/null
+	@mv $(OUT)/preview/page-001.png $(OUT)/drawing.png && rmdir $(OUT)/preview
+	@echo "print stream: $(OUT)/drawing.prn   preview: $(OUT)/drawing.png"
 
 test: build
 	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)

@@ -1,0 +1,301 @@
+// Whole jobs through qx print: job scripts of this folder played into the driver
+// on the sample printers, and the exact streams that must reach the port, each
+// block with the rule it comes from. The clock is fixed at 2 March 2009, 7:05:09.
+#include <arpa/inet.h>
+#include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "tests/support/qx_run.h"
+#include "tests/support/temp_root.h"
+
+namespace {
+
+using qxtest::ReadFileBytes;
+using qxtest::RunQx;
+
+std::string Script(const char* name) { return qxtest::SourceDir() + "/tests/jobs/" + name; }
+
+// A fresh stand-in root for each job, with the fixed clock in the environment
+// the qx process inherits.
+std::string FreshRoot(const std::string& name) {
+  setenv("QX_FIXED_TIME", "2009-03-02T07:05:09", 1);
+  return qxtest::MakeTempDir(name) + "/root";
+}
+
+// Variant A of the job header on the ZQ1 (model 89, PrinterFunction A61F32E7,
+// PrinterType 3). The start block goes to the spool filter, which takes it: it
+// does not reach the port.
+std::string Zq1Pjl(const std::string& document, const std::string& identity = "",
+                   const std::string& track = "") {
+  return std::string("\x1B%-12345X") +  // the universal exit, written as text
+         "@PJL\n@PJL JOB\n" + "@PJL SET JOBNAME = \"" + document +
+         "\"\n" +                            // 0x2000: the spooler's document name
+         "@PJL SET DATE = \"2009/03/02\"\n"  // the local clock, month and day in two digits
+         "@PJL SET TIME = \"07:05:09\"\n" +
+         "@PJL SET USERID = \"?\"\n" +  // 0x2: no user ID gives "?"; no user code line for a local
+                                        // job
+         identity +                     // 0x2000: the host login name, when one came
+         "@PJL SET TRACKID = \"" + track + "\"\n" +  // 0x40: the track ID, unchanged
+         "@PJL SET COPIERSTAMP = OFF\n"              // type 3 on model 89, softstamp clear
+         "@PJL SET FOLD = OFF\n"  // 0x2000000: the fold and stamp form of the bin lines
+         "@PJL SET STAMP = OFF\n"
+         "@PJL SET IMAGEDIRECTION = NORMAL\n"    // 0x80000000, rotate180deg clear
+         "@PJL SET PRINTINFO = \"SCALING=3\"\n"  // scale of exactly 100 percent (1000 tenths)
+         "@PJL ENTER LANGUAGE = GL2\n";
+}
+
+// The language switch command, then the ZQ1's device command block.
+const std::string kZq1Commands =
+    "\x1B\x12!-1,1,2@GL2\x1B "        // escape, DC2, "!-1,1,2@GL2", escape, space
+    "MS-1,6,11,3;"                    // the colour command: extended set, monochrome
+    "MS-1,24,0;"                      // the automatic slot after its slash
+    "MS-1,43,3;"                      // paper link with A1 from the automatic source
+    "MS-1,23,2;"                      // hard clip
+    "MS-1,1,600;"                     // the Resolution option of 600 dpi
+    "MS-1,21,100.00;MS-1,22,100.00;"  // model 89 writes both scaling factors
+    "MS-1,31,0;"                      // the PrintMode invocation of smooth: Default
+    "MS-1,60,1;"                      // 0x2000: the selected Desing text
+    "MS-1,26,0;";                     // the tray command of the automatic slot: plain paper
+
+// A page of the ZQ1's defaults: the paper selection command naming the form
+// ("5@A1" framed by 1B 12 and 1B 20), the page set-up block that starts with 1B,
+// "%0BIN;BP2," and the copy count (A1 at 600 dpi: 33187 by 23366 plotter units,
+// 13798 by 19598 pixels), the pens of PrinterType 3, the raster language's
+// opaque source, and the page end "PG;".
+std::string Zq1Page(int copies = 1) {
+  return std::string("\x1B\x12") + "5@A1" + "\x1B\x20" + "\x1B%0BIN;BP2," + std::to_string(copies) +
+         ";" + "NP256" + "PS33187,23366;" + "IP23366,33187,0,0;" + "IW23366,33187,0,0;" +
+         "SC0,13798,19598,0;" + "TR0;MC1,240;SD1,11;AD1,1643;ES-0.14;" +
+         "PC0,0,0,0;PC1,0,0,0;PC2,0,0,0;PC3,0,0,0;PC4,0,0,0;PC5,0,0,0;PC6,0,0,0;PC7,0,0,0;" +
+         "PC30,0,0,0;" + "\x1B%1A\x1B*v1N\x1B%0B" + "PG;";
+}
+
+// The trailer: the KX-GL emulation closes with the second and third
+// initialisation commands, then the emulation return 1B 12 "!GL2" 1B 20. With
+// PJL among the protocols nothing follows.
+const std::string kZq1Trailer = "\x1B%0A\x1B%-12345X\x1B\x12!GL2\x1B ";
+
+std::string PrintToFile(const std::string& root, const char* script, std::string* file,
+                        qxtest::QxResult* result) {
+  *file = root + ".prn";
+  *result = RunQx(root, {"print", Script(script), "-o", *file});
+  return ReadFileBytes(*file);
+}
+
+TEST(JobStream, TwoPagesOnTheZq1) {
+  std::string file;
+  qxtest::QxResult r;
+  std::string bytes = PrintToFile(FreshRoot("two-pages"), "zq1_two_pages.job", &file, &r);
+  ASSERT_EQ(r.status, 0) << r.err;
+  // The header once at the first page; each page re-initialises the language.
+  EXPECT_EQ(bytes, Zq1Pjl("Two pages") + kZq1Commands + Zq1Page() + Zq1Page() + kZq1Trailer);
+}
+
+TEST(JobStream, SettingsResetBetweenPages) {
+  std::string file;
+  qxtest::QxResult r;
+  std::string bytes = PrintToFile(FreshRoot("reset"), "zq1_reset.job", &file, &r);
+  ASSERT_EQ(r.status, 0) << r.err;
+  // The reset context continues the document: no second header. Paper and
+  // source did not change (same page setup), so no reset page set-up block; the
+  // second page's set-up carries the new copy count.
+  EXPECT_EQ(bytes, Zq1Pjl("Reset") + kZq1Commands + Zq1Page(1) + Zq1Page(3) + kZq1Trailer);
+}
+
+TEST(JobStream, PrivateEscapes) {
+  std::string file;
+  qxtest::QxResult r;
+  std::string bytes = PrintToFile(FreshRoot("escapes"), "zq1_escapes.job", &file, &r);
+  ASSERT_EQ(r.status, 0) << r.err;
+  // Escape 100 (0x40) gave the track ID, 107 the host login name (0x2000 line).
+  EXPECT_EQ(bytes, Zq1Pjl("Escapes", "@PJL SET HOSTLOGINNAME = \"kato\"\n", "TRACK-7") +
+                       kZq1Commands + Zq1Page() + kZq1Trailer);
+  const std::string at = Script("zq1_escapes.job") + ":";
+  // Every escape of the private group answers 1, except 101 once the header is
+  // written; 106 gives the job identifier (the first job of a fresh spooler);
+  // without 0x200000 escape 112 leaves its output alone; 113 gives
+  // PrinterFunction A61F32E7 in little-endian order.
+  const std::string expected =
+      at + "4: escape 100 returned 1\n" + at + "5: escape 101 returned 1\n" + at +
+      "6: escape 107 returned 1\n" + at + "9: escape 101 returned 0\n" + at +
+      "10: escape 102 returned 1\n" + at + "11: escape 103 returned 1\n" + at +
+      "12: escape 104 returned 1\n" + at + "13: escape 105 returned 1\n" + at +
+      "14: escape 106 returned 1, output 01000000\n" + at + "15: escape 108 returned 1\n" + at +
+      "16: escape 109 returned 1\n" + at + "17: escape 110 returned 1\n" + at +
+      "18: escape 111 returned 1\n" + at + "19: escape 112 returned 1, output 00000000\n" + at +
+      "20: escape 113 returned 1, output e7321fa6\n";
+  EXPECT_EQ(r.out, expected);
+}
+
+TEST(JobStream, PassThroughBeforeTheFirstPage) {
+  std::string file;
+  qxtest::QxResult r;
+  std::string bytes = PrintToFile(FreshRoot("passthrough"), "zq1_passthrough.job", &file, &r);
+  ASSERT_EQ(r.status, 0) << r.err;
+  // The pass-through header (0x200), once: PJL start, job name, date and time,
+  // user ID, track ID, the bin lines, then the stamp line, image direction, the
+  // copies and the language entry; no language switch and no device commands.
+  const std::string passHeader =
+      std::string("\x1B%-12345X") + "@PJL\n@PJL JOB\n" + "@PJL SET JOBNAME = \"Raw\"\n" +
+      "@PJL SET DATE = \"2009/03/02\"\n@PJL SET TIME = \"07:05:09\"\n" +
+      "@PJL SET USERID = \"?\"\n" + "@PJL SET TRACKID = \"\"\n" +
+      "@PJL SET FOLD = OFF\n@PJL SET STAMP = OFF\n" + "@PJL SET COPIERSTAMP = OFF\n" +
+      "@PJL SET IMAGEDIRECTION = NORMAL\n" + "@PJL SET QTY = 1\n" + "@PJL ENTER LANGUAGE = GL2\n";
+  // The blocks' data without their byte counts, then the first page writes the
+  // normal job header as well.
+  EXPECT_EQ(bytes, passHeader + "IN;SP1;" +
+                       "\x1B"
+                       "E" +
+                       Zq1Pjl("Raw") + kZq1Commands + Zq1Page() + kZq1Trailer);
+}
+
+TEST(JobStream, SyntaxErrorOnLineSevenSendsNothing) {
+  std::string root = FreshRoot("syntax");
+  std::string port = root + ".port";
+  ASSERT_EQ(RunQx(root, {"printer", "add", "Filed", "--desc",
+                         qxtest::SourceDir() + "/printers/KX-M089.ppd", "--port", "file:" + port})
+                .status,
+            0);
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{"print", Script("syntax_error.job"), "--printer", "Filed"},
+        std::vector<std::string>{"print", Script("syntax_error.job")}}) {
+    auto r = RunQx(root, args);
+    EXPECT_NE(r.status, 0);
+    EXPECT_NE(r.err.find("syntax_error.job:7: "), std::string::npos) << r.err;
+    EXPECT_EQ(r.out, "");  // the bundled printer's port is the standard output
+  }
+  EXPECT_FALSE(std::filesystem::exists(port));
+}
+
+// Each sample printer takes a job; its stream has the framing of its variant:
+// one page set-up and one page end for the one page.
+TEST(JobStream, EverySamplePrinter) {
+  std::string root = FreshRoot("samples");
+  struct Sample {
+    const char* model;
+    bool pjl;  // variants A, B, H and I start with the universal exit
+  };
+  const Sample kSamples[] = {{"012", true}, {"044", true}, {"059", true},
+                             {"089", true}, {"095", true}, {"103", true}};
+  for (const Sample& s : kSamples) {
+    SCOPED_TRACE(s.model);
+    std::string name = std::string("S") + s.model;
+    ASSERT_EQ(RunQx(root, {"printer", "add", name, "--desc",
+                           qxtest::SourceDir() + "/printers/KX-M" + s.model + ".ppd"})
+                  .status,
+              0);
+    auto r = RunQx(root, {"print", Script("sample_page.job"), "--printer", name});
+    ASSERT_EQ(r.status, 0) << r.err;
+    const std::string& bytes = r.out;
+    if (s.pjl) {
+      EXPECT_EQ(bytes.rfind("\x1B%-12345X@PJL\n@PJL JOB\n", 0), 0u);
+    }
+    std::size_t enter = bytes.find("@PJL ENTER LANGUAGE = GL2\n\x1B\x12!-1,1,2@GL2\x1B ");
+    std::size_t setup = bytes.find("\x1B%0BIN;BP2,1;");
+    std::size_t end = bytes.find("PG;");
+    EXPECT_NE(enter, std::string::npos);
+    EXPECT_LT(enter, setup);
+    EXPECT_LT(setup, end);
+    EXPECT_EQ(bytes.find("\x1B%0BIN;", setup + 1), std::string::npos);
+    EXPECT_EQ(bytes.find("PG;", end + 1), std::string::npos);
+  }
+}
+
+// A listening printer on the loopback address that keeps what it reads, and
+// with `closeAfter` set, resets the connection after that many bytes.
+struct TestServer {
+  int listener = -1;
+  int port = 0;
+  std::string received;
+  std::thread thread;
+  explicit TestServer(std::size_t closeAfter = 0) {
+    listener = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t size = sizeof a;
+    EXPECT_EQ(bind(listener, reinterpret_cast<sockaddr*>(&a), size), 0);
+    EXPECT_EQ(listen(listener, 1), 0);
+    getsockname(listener, reinterpret_cast<sockaddr*>(&a), &size);
+    port = ntohs(a.sin_port);
+    thread = std::thread([this, closeAfter] {
+      int c = accept(listener, nullptr, nullptr);
+      if (c < 0) return;
+      char buffer[65536];
+      for (;;) {
+        std::size_t want = sizeof buffer;
+        if (closeAfter > 0) want = std::min(want, closeAfter - received.size());
+        ssize_t n = read(c, buffer, want);
+        if (n <= 0) break;
+        received.append(buffer, static_cast<std::size_t>(n));
+        if (closeAfter > 0 && received.size() >= closeAfter) {
+          linger l{1, 0};  // a reset, as a printer that stops taking the job
+          setsockopt(c, SOL_SOCKET, SO_LINGER, &l, sizeof l);
+          break;
+        }
+      }
+      close(c);
+    });
+  }
+  ~TestServer() {
+    if (thread.joinable()) thread.join();
+    close(listener);
+  }
+  std::string Port() const { return "socket://127.0.0.1:" + std::to_string(port); }
+};
+
+TEST(JobStream, SocketPortGetsTheJobByteForByte) {
+  std::string root = FreshRoot("socket");
+  TestServer server;
+  ASSERT_EQ(RunQx(root, {"printer", "add", "Net", "--desc",
+                         qxtest::SourceDir() + "/printers/KX-M089.ppd", "--port", server.Port()})
+                .status,
+            0);
+  auto r = RunQx(root, {"print", Script("zq1_two_pages.job"), "--printer", "Net"});
+  server.thread.join();
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(server.received,
+            Zq1Pjl("Two pages") + kZq1Commands + Zq1Page() + Zq1Page() + kZq1Trailer);
+}
+
+// A job larger than the connection holds, to a printer that resets the
+// connection after 100,000 bytes: the job reports the failure, and what the
+// printer got is the start of the job.
+TEST(JobStream, PortFailingInTheMiddle) {
+  std::string root = FreshRoot("port-fails");
+  std::string script = root + ".job";
+  {
+    std::ofstream out(script);
+    out << "document \"Large\"\nstart-document\n";
+    std::string block(60000, 'A');
+    for (int i = 0; i < 200; ++i) out << "passthrough text \"" << block << "\"\n";
+    out << "start-page\nend-page\nend-document\n";
+  }
+  auto whole = RunQx(root, {"print", script, "-o", root + ".prn"});
+  ASSERT_EQ(whole.status, 0) << whole.err;
+  std::string expected = ReadFileBytes(root + ".prn");
+  ASSERT_GT(expected.size(), 12000000u);
+
+  TestServer server(100000);
+  ASSERT_EQ(RunQx(root, {"printer", "add", "Net", "--desc",
+                         qxtest::SourceDir() + "/printers/KX-M089.ppd", "--port", server.Port()})
+                .status,
+            0);
+  auto r = RunQx(root, {"print", script, "--printer", "Net"});
+  server.thread.join();
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("did not reach the printer"), std::string::npos) << r.err;
+  ASSERT_EQ(server.received.size(), 100000u);
+  EXPECT_EQ(server.received, expected.substr(0, 100000));
+}
+
+}  // namespace
