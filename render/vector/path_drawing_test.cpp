@@ -199,6 +199,13 @@ TEST(PathDrawing, NothingToDrawAndRefusals) {
   EXPECT_FALSE(
       DrvPaint(&stray, Clip::Rectangle({0, 0, 5, 5}).Get(), d.black.Get(), nullptr, kCopyPen));
   EXPECT_EQ(d.r.Take(), "");
+  // After a failed transfer nothing reports a drawing done.
+  d.r.dc().output.failed = true;
+  EXPECT_FALSE(d.Stroke(Rectangle()));
+  EXPECT_FALSE(d.Fill(Rectangle()));
+  EXPECT_FALSE(d.StrokeAndFill(Rectangle()));
+  EXPECT_FALSE(
+      DrvPaint(&d.so, Clip::Rectangle({0, 0, 5, 5}).Get(), d.black.Get(), nullptr, kCopyPen));
 }
 
 // A closed figure of `n` points along the edges of (10, 10) - (110, 60).
