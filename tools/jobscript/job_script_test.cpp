@@ -1,0 +1,206 @@
+// Reading job scripts: the calls a script gives, with the drawing state each
+// carries, and the malformed lines that stop a job with their line and reason.
+#include "tools/jobscript/job_script.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+#include <string>
+
+#include "platform/engine/engine_objects.h"
+#include "tests/support/temp_root.h"
+
+namespace {
+
+using namespace jobscript;
+
+std::string Wrap(const std::string& page) {
+  return "start-document\nstart-page\n" + page + "end-page\nend-document\n";
+}
+
+TEST(JobScript, CallsCarryTheirState) {
+  Job job;
+  ScriptError error;
+  const std::string text =
+      "# a comment\n"
+      "printer \"KX-M089 ZQ1\"\n"
+      "set dmCopies=2\n"
+      "document \"Plan \\\"B\\\"\"\n"
+      "owner sato\n"
+      "start-document\n"
+      "escape 106 out 4\n"
+      "start-page\n"
+      "pen #ff8000\n"
+      "line geometric 16.5 join miter cap butt miter 4\n"
+      "dash 10 5 startgap state 3\n"
+      "clip rect 0 0 100 100 200 0 300 100\n"
+      "mix xorpen nop\n"
+      "stroke M 0 0.5 L 10 0.5 20 30 C 1 2 3 4 5 6 Z R 1 2 3 4\n"
+      "brush hatch cross #000000\n"
+      "fillmode winding\n"
+      "fill R 0 0 10 10\n"
+      "end-page\n"
+      "reset dmCopies=3 dmOrientation=1\n"
+      "start-page\n"
+      "end-page\n"
+      "passthrough hex 1b45\n"
+      "end-document\n";
+  ASSERT_TRUE(ReadJobScript(text, &job, &error)) << error.line << ": " << error.message;
+  EXPECT_EQ(job.printer, "KX-M089 ZQ1");
+  EXPECT_EQ(job.documentName, "Plan \"B\"");
+  EXPECT_EQ(job.owner, "sato");
+  ASSERT_EQ(job.settings.size(), 1u);
+  EXPECT_EQ(job.settings[0].text, "dmCopies=2");
+  EXPECT_EQ(job.settings[0].origin.line, 3);
+  EXPECT_EQ(job.pages, 2);
+  ASSERT_EQ(job.calls.size(), 11u);
+  const JobCall& escape = job.calls[1];
+  EXPECT_EQ(escape.kind, CallKind::kEscape);
+  EXPECT_EQ(escape.escape, 106u);
+  EXPECT_EQ(escape.outputSize, 4u);
+  const JobCall& stroke = job.calls[3];
+  EXPECT_EQ(stroke.kind, CallKind::kStroke);
+  EXPECT_EQ(stroke.origin.line, 14);
+  EXPECT_EQ(stroke.stroke.color, 0x0080FFu);  // 0x00BBGGRR
+  EXPECT_TRUE(stroke.line.geometric);
+  EXPECT_EQ(stroke.line.width, 16.5);
+  EXPECT_EQ(stroke.line.join, JOIN_MITER);
+  EXPECT_EQ(stroke.line.cap, ENDCAP_BUTT);
+  EXPECT_EQ(stroke.line.miterLimit, 4);
+  EXPECT_EQ(stroke.line.style, (std::vector<double>{10, 5}));
+  EXPECT_TRUE(stroke.line.startGap);
+  EXPECT_EQ(stroke.line.styleState, 3);
+  EXPECT_FALSE(stroke.clip.none);
+  EXPECT_EQ(stroke.clip.rects.size(), 2u);
+  EXPECT_EQ(stroke.mix, static_cast<MIX>(R2_XORPEN | (R2_NOP << 8)));
+  // M, two lines, a curve, Z, then the rectangle's five steps.
+  ASSERT_EQ(stroke.path.size(), 10u);
+  EXPECT_EQ(stroke.path[0].kind, PathStep::kMove);
+  EXPECT_EQ(stroke.path[0].p[1], 0.5);
+  EXPECT_EQ(stroke.path[2].kind, PathStep::kLine);
+  EXPECT_EQ(stroke.path[2].p[1], 30);
+  EXPECT_EQ(stroke.path[3].kind, PathStep::kBezier);
+  EXPECT_EQ(stroke.path[3].p[5], 6);
+  EXPECT_EQ(stroke.path[4].kind, PathStep::kClose);
+  EXPECT_EQ(stroke.path[9].kind, PathStep::kClose);
+  const JobCall& fill = job.calls[4];
+  EXPECT_EQ(fill.fill.kind, BrushSpec::kHatch);
+  EXPECT_EQ(fill.fill.hatch, HS_CROSS);
+  EXPECT_EQ(fill.fill.background, 0xFFFFFFu);
+  EXPECT_EQ(fill.fillMode, FP_WINDINGMODE);
+  EXPECT_EQ(fill.line.styleState, 3);  // the state stays for later calls
+  const JobCall& reset = job.calls[6];
+  EXPECT_EQ(reset.kind, CallKind::kReset);
+  EXPECT_EQ(reset.settings.size(), 2u);
+  EXPECT_EQ(job.calls[9].kind, CallKind::kPassThrough);
+  EXPECT_EQ(job.calls[9].data, (std::vector<unsigned char>{0x1B, 0x45}));
+}
+
+TEST(JobScript, PatternBrushes) {
+  Job job;
+  ScriptError error;
+  // 8 x 8 at 1 bit: 8 rows of 1 byte, each padded to 4.
+  ASSERT_TRUE(ReadJobScript(Wrap("brush pattern 1bpp 8 8 palette #ffffff #000000 bits " +
+                                 std::string(64, 'f') + "\npaint\n"),
+                            &job, &error))
+      << error.message;
+  const BrushSpec& b = job.calls[2].fill;
+  EXPECT_EQ(b.kind, BrushSpec::kPattern);
+  EXPECT_EQ(b.format, BMF_1BPP);
+  EXPECT_EQ(b.bits.size(), 32u);
+  EXPECT_EQ(b.palette.size(), 2u);
+}
+
+struct BadLine {
+  const char* name;
+  std::string script;
+  int line;
+  const char* message;
+};
+
+const BadLine kBadLines[] = {
+    {"unknown keyword", Wrap("strok M 0 0 L 1 1\n"), 3, "unknown keyword 'strok'"},
+    {"short line step", Wrap("stroke M 10 10 L 20\n"), 3, "L takes 2 numbers"},
+    {"step before move", Wrap("stroke L 1 1\n"), 3, "L needs a subpath: start it with M"},
+    {"not a number", Wrap("stroke M 1 x\n"), 3, "'x' is not a number (coordinate)"},
+    {"huge coordinate", Wrap("stroke M 1 1e300\n"), 3, "'1e300' is out of range (coordinate)"},
+    {"empty path", Wrap("fill\n"), 3, "the path is empty"},
+    {"bad colour", Wrap("pen red\n"), 3, "'red' is not a colour #RRGGBB"},
+    {"bad hatch", Wrap("brush hatch dots #000000\n"), 3,
+     "'dots' is not a hatch style (horizontal, vertical, fdiagonal, bdiagonal, cross, "
+     "diagcross)"},
+    {"pattern bits short", Wrap("brush pattern 8bpp 2 2 palette #000000 bits 0000\n"), 3,
+     "the pattern's bits take 8 bytes (rows padded to 4 bytes), not 2"},
+    {"pattern without palette", Wrap("brush pattern 4bpp 1 1 bits 00000000\n"), 3,
+     "the pattern's palette needs 1 to 16 colours"},
+    {"overlapping clip", Wrap("clip rect 0 0 10 10 5 5 20 20\n"), 3, "the clip rectangles overlap"},
+    {"empty clip rectangle", Wrap("clip rect 0 0 0 10\n"), 3,
+     "a clip rectangle's right and bottom lie beyond its left and top"},
+    {"raster operation", Wrap("mix 17\n"), 3, "raster operation 17 is outside 1 to 16"},
+    {"unclosed quote", "document \"Plan\nstart-document\n", 1, "a quoted text is not closed"},
+    {"unknown member", "set dmNothing=1\n" + Wrap(""), 1,
+     "no member named 'dmNothing' in the settings record"},
+    {"member too small", "set dmCopies=70000\n" + Wrap(""), 1, "70000 does not fit dmCopies"},
+    {"drawing outside a page", "start-document\npaint\nend-document\n", 2, "paint outside a page"},
+    {"reset in a page", Wrap("reset dmCopies=2\n"), 3, "reset comes between pages"},
+    {"page in a page", Wrap("start-page\n"), 3, "a page is open: end-page first"},
+    {"no end", "start-document\nstart-page\n", 2,
+     "the script ends inside the document: end-page and end-document missing"},
+    {"no document", "pen #000000\n", 0, "the script starts no document (start-document)"},
+    {"odd hex", Wrap("passthrough hex 1b4\n"), 3, "hexadecimal bytes come in pairs of digits"},
+    {"escape payload", Wrap("escape 100 bytes 00\n"), 3,
+     "'bytes': the data is hex BYTES or text \"TEXT\""},
+    {"text later", Wrap("text 10 10 \"A\"\n"), 3, "text lines are not played yet"},
+};
+
+TEST(JobScript, MalformedLinesStopTheJob) {
+  for (const BadLine& c : kBadLines) {
+    SCOPED_TRACE(c.name);
+    Job job;
+    ScriptError error;
+    ASSERT_FALSE(ReadJobScript(c.script, &job, &error));
+    EXPECT_EQ(error.line, c.line);
+    EXPECT_EQ(error.message, c.message);
+  }
+  Job job;
+  ScriptError error;
+  ASSERT_FALSE(ReadJobScript("start-document\nset dmCopies=2\n", &job, &error));
+  EXPECT_EQ(FormatScriptError("a.job", error),
+            "a.job:2: set comes before start-document; between pages use reset");
+}
+
+// Every example block of docs/job-script.md that holds page lines reads as a page.
+TEST(JobScript, DocumentedExamplesRead) {
+  std::ifstream in(qxtest::SourceDir() + "/docs/job-script.md");
+  std::string doc((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  ASSERT_FALSE(doc.empty());
+  // Blocks fenced by a bare ``` are job lines; ```sh blocks are commands.
+  std::vector<std::string> blocks;
+  bool inside = false, lines = false;
+  std::size_t at = 0;
+  while (at < doc.size()) {
+    std::size_t end = doc.find('\n', at);
+    if (end == std::string::npos) end = doc.size();
+    std::string line = doc.substr(at, end - at);
+    at = end + 1;
+    if (line.rfind("```", 0) == 0) {
+      lines = !inside && line == "```";
+      if (lines) blocks.emplace_back();
+      inside = !inside;
+    } else if (inside && lines) {
+      blocks.back() += line + "\n";
+    }
+  }
+  ASSERT_GE(blocks.size(), 4u);
+  // The job block, the control block (a whole document), the state block and the
+  // drawing block.
+  Job job;
+  ScriptError error;
+  EXPECT_TRUE(ReadJobScript(blocks[0] + Wrap(""), &job, &error)) << error.message;
+  EXPECT_TRUE(ReadJobScript(blocks[1], &job, &error)) << error.line << ": " << error.message;
+  EXPECT_TRUE(ReadJobScript(Wrap(blocks[2] + blocks[3]), &job, &error))
+      << error.line << ": " << error.message;
+}
+
+}  // namespace
