@@ -176,6 +176,58 @@ TEST(JobStream, SyntaxErrorOnLineSevenSendsNothing) {
   EXPECT_FALSE(std::filesystem::exists(port));
 }
 
+// Encoded numbers of polylines: z is twice the magnitude plus 1 for a negative
+// value; while z is at least 64 the byte 63 + (z mod 64) and z / 64, least
+// significant digit first; then the terminating byte 191 + z.
+std::string Encoded(std::initializer_list<int> values) {
+  std::string s;
+  for (int v : values) {
+    unsigned z = 2u * static_cast<unsigned>(v < 0 ? -v : v) + (v < 0 ? 1u : 0u);
+    for (; z >= 64; z /= 64) s += static_cast<char>(63 + z % 64);
+    s += static_cast<char>(191 + z);
+  }
+  return s;
+}
+
+TEST(JobStream, DrawingOnTheZq1) {
+  std::string file;
+  qxtest::QxResult r;
+  std::string bytes = PrintToFile(FreshRoot("drawing"), "zq1_drawing.job", &file, &r);
+  ASSERT_EQ(r.status, 0) << r.err;
+  std::string page = Zq1Page();
+  page.resize(page.size() - 3);  // the drawing goes before the page end
+  // The pens of the 8 x 8 checkerboard, row by row: ",26" for a set bit (black),
+  // ",25" for a clear one (white).
+  std::string pens;
+  for (int y = 0; y < 8; ++y) {
+    for (int x = 0; x < 8; ++x) pens += (x + y) % 2 ? ",25" : ",26";
+  }
+  const std::string drawing =
+      // The stroke: black is pen 1; a cosmetic line of one pixel has bevel joins
+      // and butt caps and is 10/256 mm wide at 600 dpi; an open encoded polyline
+      // from (100, 200) by relative steps.
+      "SP1"
+      "LA1,1,2,5"
+      "PW0.039,1"
+      "PE<=" +
+      Encoded({100, 200, 10, 0, 0, -5}) +
+      // The filled rectangle ends the polyline; its right and bottom edges move
+      // in by one pixel (the engine's rectangles exclude them); solid fill.
+      ";" + "PUPA200,200PMPE=" + Encoded({299, 200, 0, 49, -99, 0}) + ";PM2" + "FP0;" +
+      // The cross hatch: hatch lines 16/256 mm wide, fill type 4.
+      "PUPA400,400PMPE=" + Encoded({500, 400, -100, 80}) + ";PM2" + "PW0.063,1" + "FT4,26.667,0" +
+      "FP0;" +
+      // The one-bit pattern: the two-colour raster fill, white on pen 25 and
+      // black on pen 26, filled with the winding rule.
+      "PUPA600,600PMPE=" + Encoded({699, 600, 0, 99, -99, 0}) + ";PM2" + "RF1,8,8" + pens +
+      "PC25,255,255,255" + "PC26,0,0,0" + "SP25;" + "FT11,1;" + "FP1;";
+  EXPECT_EQ(bytes, Zq1Pjl("Drawing") + kZq1Commands + page + drawing + "PG;" + kZq1Trailer);
+  // The same job on the standard output.
+  auto out = RunQx(FreshRoot("drawing-stdout"), {"print", Script("zq1_drawing.job"), "-o", "-"});
+  ASSERT_EQ(out.status, 0) << out.err;
+  EXPECT_EQ(out.out, bytes);
+}
+
 // Each sample printer takes a job; its stream has the framing of its variant:
 // one page set-up and one page end for the one page.
 TEST(JobStream, EverySamplePrinter) {
