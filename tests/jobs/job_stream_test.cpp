@@ -176,6 +176,37 @@ TEST(JobStream, SyntaxErrorOnLineSevenSendsNothing) {
   EXPECT_FALSE(std::filesystem::exists(port));
 }
 
+// A --set that names no member, or a value that does not fit, stops the job
+// before anything is opened.
+TEST(JobStream, BadSettingSendsNothing) {
+  std::string root = FreshRoot("bad-set");
+  for (const char* assignment : {"dmNothing=1", "dmCopies=70000"}) {
+    SCOPED_TRACE(assignment);
+    auto r = RunQx(root, {"print", Script("zq1_two_pages.job"), "--set", assignment});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err.rfind(std::string("qx: --set ") + assignment + ": ", 0), 0u) << r.err;
+    EXPECT_EQ(r.out, "");
+  }
+}
+
+// On a terminal a job of several pages shows which page is being played.
+TEST(JobStream, ProgressOnATerminal) {
+  std::string root = FreshRoot("progress");
+  std::string command = "QX_ROOT=" + qxtest::ShellQuote(root) + " " +
+                        qxtest::ShellQuote(qxtest::BuildDir() + "/bin/qx") + " print " +
+                        qxtest::ShellQuote(Script("zq1_two_pages.job")) + " -o " +
+                        qxtest::ShellQuote(root + ".prn");
+  // script(1) gives the command a terminal of its own.
+  FILE* pipe = popen(("script -qec " + qxtest::ShellQuote(command) + " /dev/null").c_str(), "r");
+  ASSERT_NE(pipe, nullptr);
+  std::string seen;
+  char buffer[256];
+  std::size_t n = 0;
+  while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) seen.append(buffer, n);
+  EXPECT_EQ(pclose(pipe), 0);
+  EXPECT_EQ(seen, "\rqx: page 1 of 2\rqx: page 2 of 2\r\n");
+}
+
 // Encoded numbers of polylines: z is twice the magnitude plus 1 for a negative
 // value; while z is at least 64 the byte 63 + (z mod 64) and z / 64, least
 // significant digit first; then the terminating byte 191 + z.
