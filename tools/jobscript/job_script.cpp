@@ -5,6 +5,7 @@
 
 #include <charconv>
 #include <cstring>
+#include <memory>
 #include <vector>
 
 #include "platform/engine/engine_objects.h"
@@ -224,10 +225,11 @@ bool BeforeDocument(Reader& r, const char* keyword) {
 
 bool Assignments(Reader& r, const Words& words, std::vector<Assignment>* out) {
   if (words.size() < 2) return Fail(r, "expected NAME=VALUE ...");
-  static settings::SettingsRecord scratch{};
+  // Checked on a record of its own: the values are made on the job's record later.
+  auto scratch = std::make_unique<settings::SettingsRecord>();
   for (std::size_t i = 1; i < words.size(); ++i) {
     std::string why;
-    if (!AssignRecordMember(reinterpret_cast<unsigned char*>(&scratch), words[i].text, &why)) {
+    if (!AssignRecordMember(reinterpret_cast<unsigned char*>(scratch.get()), words[i].text, &why)) {
       return Fail(r, why);
     }
     out->push_back({{r.line}, words[i].text});
