@@ -1,11 +1,14 @@
 // Tests of the spool filter's entry points and its in-band block protocol.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "platform/platform.h"
 #include "platform/spooler/spooler_test_support.h"
@@ -319,6 +322,28 @@ TEST(FilterContexts, MostRecentContextIsForgottenWhenItCloses) {
   EXPECT_EQ(MyDrvSplStartDoc(), second);
   DrvSplClose(second);
   EXPECT_EQ(MyDrvSplStartDoc(), nullptr);
+}
+
+// Jobs of several threads start and close at once; the latest context handed
+// out is always a live one or none.
+TEST(FilterContexts, JobsOfManyThreads) {
+  std::vector<std::thread> threads;
+  std::atomic<int> bad{0};
+  for (int t = 0; t < 4; ++t) {
+    threads.emplace_back([&bad, t] {
+      for (int i = 0; i < 300; ++i) {
+        HANDLE job = DrvSplStartDoc(nullptr, static_cast<DWORD>(t * 1000 + i));
+        if (job == nullptr) continue;
+        if (!DrvSplEndPage(job)) ++bad;
+        HANDLE latest = MyDrvSplStartDoc();
+        // Whatever it is, asking about it never touches freed memory.
+        DrvSplStartPage(latest);
+        DrvSplClose(job);
+      }
+    });
+  }
+  for (std::thread& t : threads) t.join();
+  EXPECT_EQ(bad.load(), 0);
 }
 
 TEST(FilterContexts, NoContextWhenMemoryIsShort) {
