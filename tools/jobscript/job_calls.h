@@ -33,7 +33,7 @@ struct PathStep {
 // A brush: a solid colour, a hatch of a colour on a background colour, or a
 // pattern bitmap of a format (BMF_1BPP, BMF_4BPP, BMF_8BPP: indices into the
 // palette; BMF_24BPP: blue, green, red bytes) with rows top down.
-struct BrushSpec {
+struct BrushParams {
   enum Kind { kSolid, kHatch, kPattern } kind = kSolid;
   COLORREF color = 0;  // solid colour, hatch foreground (0x00BBGGRR)
   COLORREF background = 0xFFFFFF;
@@ -45,7 +45,7 @@ struct BrushSpec {
 };
 
 // Line attributes of a stroke, and the world-to-device transform of a wide line.
-struct LineSpec {
+struct LineParams {
   bool geometric = false;
   double width = 1;  // cosmetic: whole pixels; geometric: world units
   ULONG join = 0;    // JOIN_*
@@ -60,7 +60,7 @@ struct LineSpec {
 
 // The clip: none, or rectangles (right and bottom exclusive; one is a rectangle
 // clip, more a complex one).
-struct ClipSpec {
+struct ClipParams {
   bool none = true;
   std::vector<RECTL> rects;
 };
@@ -87,10 +87,10 @@ struct JobCall {
   std::vector<unsigned char> data;
   ULONG outputSize = 0;
   std::vector<PathStep> path;
-  BrushSpec stroke;  // the pen of strokes, the brush of paints
-  BrushSpec fill;
-  LineSpec line;
-  ClipSpec clip;
+  BrushParams stroke;  // the pen of strokes, the brush of paints
+  BrushParams fill;
+  LineParams line;
+  ClipParams clip;
   MIX mix = 0x0D0D;    // foreground and background raster operations (R2_COPYPEN)
   FLONG fillMode = 1;  // FP_ALTERNATEMODE or FP_WINDINGMODE
   POINTL brushOrigin = {0, 0};

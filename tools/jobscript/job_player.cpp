@@ -48,7 +48,7 @@ Path MakePath(const std::vector<PathStep>& steps) {
   return path;
 }
 
-Clip MakeClip(const ClipSpec& c) {
+Clip MakeClip(const ClipParams& c) {
   if (c.none) return Clip::None();
   if (c.rects.size() == 1) return Clip::Rectangle(c.rects[0]);
   return Clip::Region(c.rects);
@@ -60,7 +60,7 @@ Transform MakeTransform(const double (&m)[6]) {
                            static_cast<FLOATL>(m[4]), static_cast<FLOATL>(m[5]));
 }
 
-LineAttributes MakeLine(const LineSpec& l) {
+LineAttributes MakeLine(const LineParams& l) {
   LineAttributes a = l.geometric
                          ? LineAttributes::Geometric(static_cast<FLOATL>(l.width), l.join, l.cap,
                                                      static_cast<FLOATL>(l.miterLimit))
@@ -90,7 +90,7 @@ LineAttributes MakeLine(const LineSpec& l) {
 
 // The pattern's bitmap keeps its rows as the job gave them (padded to 4 bytes),
 // copied row by row into the engine bitmap's own stride.
-Brush MakePattern(const DeviceContext& dc, const BrushSpec& b, bool* ok) {
+Brush MakePattern(const DeviceContext& dc, const BrushParams& b, bool* ok) {
   Bitmap bitmap = Bitmap::Create({b.width, b.height}, b.format);
   *ok = bitmap.valid();
   if (!*ok) return Brush();
@@ -114,14 +114,14 @@ Brush MakePattern(const DeviceContext& dc, const BrushSpec& b, bool* ok) {
   return Brush::Pattern(bitmap, Translation::Table(std::move(table)));
 }
 
-Brush MakeBrush(const DeviceContext& dc, const BrushSpec& b, bool* ok) {
+Brush MakeBrush(const DeviceContext& dc, const BrushParams& b, bool* ok) {
   *ok = true;
   switch (b.kind) {
-    case BrushSpec::kHatch:
+    case BrushParams::kHatch:
       return Brush::Hatch(b.hatch, dc.ColorIndex(b.color), dc.ColorIndex(b.background));
-    case BrushSpec::kPattern:
+    case BrushParams::kPattern:
       return MakePattern(dc, b, ok);
-    case BrushSpec::kSolid:
+    case BrushParams::kSolid:
       break;
   }
   return dc.SolidBrush(b.color);

@@ -370,7 +370,7 @@ bool OnPassThrough(Reader& r, const Words& words) {
 
 bool OnPen(Reader& r, const Words& words) {
   if (!Count(r, words, 1, 1, "pen #RRGGBB")) return false;
-  r.state.stroke = BrushSpec{};
+  r.state.stroke = BrushParams{};
   return Colour(r, words[1], &r.state.stroke.color);
 }
 
@@ -382,10 +382,10 @@ std::size_t PatternSize(ULONG format, LONG width, LONG height) {
   return row * static_cast<std::size_t>(height);
 }
 
-bool PatternBrush(Reader& r, const Words& words, BrushSpec* b) {
+bool PatternBrush(Reader& r, const Words& words, BrushParams* b) {
   const char* form = "brush pattern FORMAT WIDTH HEIGHT [palette #RRGGBB ...] bits HEX";
   if (words.size() < 7) return Fail(r, std::string("expected: ") + form);
-  b->kind = BrushSpec::kPattern;
+  b->kind = BrushParams::kPattern;
   long long w = 0, h = 0;
   if (!Choose(r, words[2], kFormats, "pattern format", &b->format) ||
       !Integer(r, words[3], "pattern width", 1, 256, &w) ||
@@ -423,14 +423,14 @@ bool PatternBrush(Reader& r, const Words& words, BrushSpec* b) {
 
 bool OnBrush(Reader& r, const Words& words) {
   if (words.size() < 2) return Fail(r, "expected: brush solid|hatch|pattern ...");
-  BrushSpec b;
+  BrushParams b;
   const std::string& kind = words[1].text;
   if (kind == "solid") {
     if (!Count(r, words, 2, 2, "brush solid #RRGGBB") || !Colour(r, words[2], &b.color)) {
       return false;
     }
   } else if (kind == "hatch") {
-    b.kind = BrushSpec::kHatch;
+    b.kind = BrushParams::kHatch;
     if (!Count(r, words, 3, 4, "brush hatch STYLE #FORE [#BACK]") ||
         !Choose(r, words[2], kHatches, "hatch style", &b.hatch) || !Colour(r, words[3], &b.color) ||
         (words.size() == 5 && !Colour(r, words[4], &b.background))) {
@@ -448,7 +448,7 @@ bool OnBrush(Reader& r, const Words& words) {
 bool OnLine(Reader& r, const Words& words) {
   if (words.size() < 2)
     return Fail(r, "expected: line cosmetic [WIDTH] | line geometric WIDTH ...");
-  LineSpec& l = r.state.line;
+  LineParams& l = r.state.line;
   if (words[1].text == "cosmetic") {
     long long w = 1;
     if (!Count(r, words, 1, 2, "line cosmetic [WIDTH]") ||
@@ -484,7 +484,7 @@ bool OnLine(Reader& r, const Words& words) {
 }
 
 bool OnDash(Reader& r, const Words& words) {
-  LineSpec& l = r.state.line;
+  LineParams& l = r.state.line;
   if (words.size() == 2 && words[1].text == "none") {
     l.style.clear();
     l.alternate = l.startGap = false;
@@ -555,13 +555,13 @@ bool OnFillMode(Reader& r, const Words& words) {
 
 bool OnClip(Reader& r, const Words& words) {
   if (words.size() == 2 && words[1].text == "none") {
-    r.state.clip = ClipSpec{};
+    r.state.clip = ClipParams{};
     return true;
   }
   if (words.size() < 6 || words[1].text != "rect" || (words.size() - 2) % 4 != 0) {
     return Fail(r, "expected: clip none | clip rect LEFT TOP RIGHT BOTTOM [...]");
   }
-  ClipSpec c;
+  ClipParams c;
   c.none = false;
   for (std::size_t i = 2; i < words.size(); i += 4) {
     long long v[4];

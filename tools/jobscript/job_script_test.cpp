@@ -85,7 +85,7 @@ TEST(JobScript, CallsCarryTheirState) {
   EXPECT_EQ(stroke.path[4].kind, PathStep::kClose);
   EXPECT_EQ(stroke.path[9].kind, PathStep::kClose);
   const JobCall& fill = job.calls[4];
-  EXPECT_EQ(fill.fill.kind, BrushSpec::kHatch);
+  EXPECT_EQ(fill.fill.kind, BrushParams::kHatch);
   EXPECT_EQ(fill.fill.hatch, HS_CROSS);
   EXPECT_EQ(fill.fill.background, 0xFFFFFFu);
   EXPECT_EQ(fill.fillMode, FP_WINDINGMODE);
@@ -105,8 +105,8 @@ TEST(JobScript, PatternBrushes) {
                                  std::string(64, 'f') + "\npaint\n"),
                             &job, &error))
       << error.message;
-  const BrushSpec& b = job.calls[2].fill;
-  EXPECT_EQ(b.kind, BrushSpec::kPattern);
+  const BrushParams& b = job.calls[2].fill;
+  EXPECT_EQ(b.kind, BrushParams::kPattern);
   EXPECT_EQ(b.format, BMF_1BPP);
   EXPECT_EQ(b.bits.size(), 32u);
   EXPECT_EQ(b.palette.size(), 2u);
