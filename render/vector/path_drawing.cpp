@@ -167,8 +167,8 @@ std::uint64_t PathPointCount(PATHOBJ* path) {
   return points;
 }
 
-BOOL DrvStrokePath(SURFOBJ* pso, PATHOBJ* ppo, CLIPOBJ* pco, XFORMOBJ* pxo, BRUSHOBJ* pbo,
-                   POINTL*, LINEATTRS* line, MIX mix) {
+BOOL DrvStrokePath(SURFOBJ* pso, PATHOBJ* ppo, CLIPOBJ* pco, XFORMOBJ* pxo, BRUSHOBJ* pbo, POINTL*,
+                   LINEATTRS* line, MIX mix) {
   DeviceContext* dc = BeginDrawing(pso);
   if (dc == nullptr || dc->output.failed) return FALSE;
   if (ppo == nullptr || pbo == nullptr) {
@@ -233,9 +233,9 @@ BOOL DrvFillPath(SURFOBJ* pso, PATHOBJ* ppo, CLIPOBJ* pco, BRUSHOBJ* pbo, POINTL
   return ok;
 }
 
-BOOL DrvStrokeAndFillPath(SURFOBJ* pso, PATHOBJ* ppo, CLIPOBJ* pco, XFORMOBJ* pxo,
-                          BRUSHOBJ* stroke, LINEATTRS* line, BRUSHOBJ* fill, POINTL* brushOrigin,
-                          MIX mix, FLONG options) {
+BOOL DrvStrokeAndFillPath(SURFOBJ* pso, PATHOBJ* ppo, CLIPOBJ* pco, XFORMOBJ* pxo, BRUSHOBJ* stroke,
+                          LINEATTRS* line, BRUSHOBJ* fill, POINTL* brushOrigin, MIX mix,
+                          FLONG options) {
   DeviceContext* dc = BeginDrawing(pso);
   if (dc == nullptr || dc->output.failed) return FALSE;
   if (ppo == nullptr || stroke == nullptr) {
