@@ -60,12 +60,15 @@ void TerminateWide(unsigned char* block, std::size_t offset, std::size_t chars) 
   block[offset + 2 * (chars - 1) + 1] = 0;
 }
 
-// A terminated UTF-16 text of the block (the block's bytes are 2-aligned in the
-// context).
-std::u16string_view WideText(const unsigned char* block, std::size_t offset, std::size_t chars) {
-  std::size_t n = 0;
-  while (n < chars && (block[offset + 2 * n] | block[offset + 2 * n + 1]) != 0) ++n;
-  return {reinterpret_cast<const char16_t*>(block + offset), n};
+// A terminated UTF-16 text of the block, read byte by byte.
+std::u16string WideText(const unsigned char* block, std::size_t offset, std::size_t chars) {
+  std::u16string text;
+  for (std::size_t n = 0; n < chars; ++n) {
+    auto c = static_cast<char16_t>(block[offset + 2 * n] | block[offset + 2 * n + 1] << 8);
+    if (c == 0) break;
+    text += c;
+  }
+  return text;
 }
 
 // The texts of the print-log block, each ended inside its own area: (offset,
