@@ -131,4 +131,31 @@ TEST(DriverStreamPreview, QxViewOfADriverStream) {
   EXPECT_NE(info.out.find("\"pjl\""), std::string::npos);
 }
 
+// The job scripts of the whole-job tests and the example drawing, printed by
+// `qx print` on the bundled printer: the previewer understands every stream.
+TEST(DriverStreamPreview, JobScriptsAndTheExampleDrawing) {
+  const std::string source = qxtest::SourceDir();
+  const std::string kScripts[] = {
+      source + "/examples/drawing.job",         source + "/tests/jobs/zq1_drawing.job",
+      source + "/tests/jobs/zq1_two_pages.job", source + "/tests/jobs/zq1_reset.job",
+      source + "/tests/jobs/zq1_escapes.job",   source + "/tests/jobs/zq1_passthrough.job",
+      source + "/tests/jobs/sample_page.job",
+  };
+  std::string dir = qxtest::MakeTempDir("qx-print-scripts");
+  for (const std::string& script : kScripts) {
+    SCOPED_TRACE(script);
+    std::string stream = dir + "/job.prn";
+    qxtest::QxResult print = qxtest::RunQx(dir + "/root", {"print", script, "-o", stream});
+    ASSERT_EQ(print.status, 0) << print.err;
+    std::string bytes = qxtest::ReadFileBytes(stream);
+    preview::JobInfo info = preview::InterpretStream(std::span<const std::uint8_t>(
+        reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()));
+    EXPECT_FALSE(info.truncated);
+    for (const preview::Problem& p : info.problems) {
+      ADD_FAILURE() << "offset " << p.offset << ", page " << p.page << ": " << p.text;
+    }
+    EXPECT_FALSE(info.pages.empty());
+  }
+}
+
 }  // namespace
