@@ -23,10 +23,15 @@ std::string ReadFileBytes(const std::string& path) {
 }
 
 QxResult RunQx(const std::string& root, const std::vector<std::string>& args) {
+  std::string arguments;
+  for (const std::string& a : args) arguments += " " + ShellQuote(a);
+  return RunQxLine(root, arguments);
+}
+
+QxResult RunQxLine(const std::string& root, const std::string& arguments) {
   std::string errFile = root + ".stderr";
   std::string command = "QX_ROOT=" + ShellQuote(root) + " " + ShellQuote(BuildDir() + "/bin/qx");
-  for (const std::string& a : args) command += " " + ShellQuote(a);
-  command += " 2>" + ShellQuote(errFile) + " </dev/null";
+  command += " " + arguments + " 2>" + ShellQuote(errFile) + " </dev/null";
   QxResult result;
   FILE* pipe = popen(command.c_str(), "r");
   if (pipe == nullptr) return result;

@@ -16,6 +16,8 @@ struct QxResult {
 std::string ShellQuote(const std::string& text);
 // Runs "qx ARGS..." with $QX_ROOT set to `root`.
 QxResult RunQx(const std::string& root, const std::vector<std::string>& args);
+// The same with the arguments as one shell text, quoted where needed.
+QxResult RunQxLine(const std::string& root, const std::string& arguments);
 
 std::string ReadFileBytes(const std::string& path);
 

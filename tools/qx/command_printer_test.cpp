@@ -14,43 +14,16 @@
 #include "platform/files/paths.h"
 #include "platform/modules/modules.h"
 #include "platform/spooler/spooler.h"
+#include "tests/support/qx_run.h"
 #include "tests/support/temp_root.h"
 
 namespace {
 
-std::string Quote(const std::string& text) {
-  std::string quoted = "'";
-  for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return quoted + "'";
-}
+using QxRun = qxtest::QxResult;
 
-std::string ReadAll(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-struct QxRun {
-  int status = -1;
-  std::string out;
-  std::string err;
-};
-
-// Runs qx with `args` (already quoted where needed) on the root `root`.
-QxRun Qx(const std::string& root, const std::string& args) {
-  std::string err = root + "-stderr";
-  std::string command = "QX_ROOT=" + Quote(root) + " " + Quote(qxtest::BuildDir() + "/bin/qx") +
-                        " " + args + " 2>" + Quote(err);
-  QxRun run;
-  FILE* pipe = popen(command.c_str(), "r");
-  if (pipe == nullptr) return run;
-  char buffer[4096];
-  std::size_t n = 0;
-  while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) run.out.append(buffer, n);
-  int status = pclose(pipe);
-  run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  run.err = ReadAll(err);
-  return run;
-}
+std::string Quote(const std::string& text) { return qxtest::ShellQuote(text); }
+std::string ReadAll(const std::string& path) { return qxtest::ReadFileBytes(path); }
+QxRun Qx(const std::string& root, const std::string& args) { return qxtest::RunQxLine(root, args); }
 
 // A fresh, empty root and a printer description beside it.
 struct Fixture {
