@@ -140,19 +140,22 @@ std::u16string CacheFileName(std::u16string_view path) {
 }
 
 void* ReadCache(const WCHAR* path, const WCHAR* cachePath) {
-  HANDLE description = OpenForReading(path);
-  if (description == INVALID_HANDLE_VALUE) return nullptr;
-  HANDLE cache = OpenForReading(cachePath);
-  if (cache == INVALID_HANDLE_VALUE) {
-    CloseHandle(description);
+  // The description is only looked at, not opened: its write time is all the
+  // cache needs of it.
+  WIN32_FILE_ATTRIBUTE_DATA description{};
+  if (!GetFileAttributesExW(path, GetFileExInfoStandard, &description) ||
+      (description.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
     return nullptr;
   }
-  bool descriptionTimeOk = false, cacheTimeOk = false;
-  std::uint64_t descriptionTime = LastWriteTime(description, &descriptionTimeOk);
+  std::uint64_t descriptionTime =
+      (static_cast<std::uint64_t>(description.ftLastWriteTime.dwHighDateTime) << 32) |
+      description.ftLastWriteTime.dwLowDateTime;
+  HANDLE cache = OpenForReading(cachePath);
+  if (cache == INVALID_HANDLE_VALUE) return nullptr;
+  bool cacheTimeOk = false;
   std::uint64_t cacheTime = LastWriteTime(cache, &cacheTimeOk);
-  CloseHandle(description);
   void* block = nullptr;
-  if (descriptionTimeOk && cacheTimeOk && cacheTime >= descriptionTime) {
+  if (cacheTimeOk && cacheTime >= descriptionTime) {
     DWORD high = 0;
     DWORD size = GetFileSize(cache, &high);
     if (size != INVALID_FILE_SIZE && high == 0 && size > L::kMinimumCacheSize) {

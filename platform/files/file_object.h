@@ -65,6 +65,11 @@ bool GrantsEveryone(const SECURITY_DESCRIPTOR* descriptor);
 // Stamps the descriptor's file with the test override of file times, if any.
 void ApplyFileTimeOverride(int fd);
 
+// The creation, access and write times of a file as GetFileTime reports them,
+// from what statx found (a file is never written before it was made).
+void FileTimesFromStatx(const struct statx& sx, FILETIME* creation, FILETIME* lastAccess,
+                        FILETIME* lastWrite);
+
 // FILETIME (100 ns since 1601-01-01 UTC) from and to a native time.
 FILETIME FileTimeFromTimespec(const timespec& time);
 timespec TimespecFromFileTime(const FILETIME& time);

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
 #include <string>
 
 #include "platform/base/error.h"
@@ -245,6 +246,32 @@ QXAPI DWORD GetFileAttributesW(LPCWSTR fileName) {
   }
   if (S_ISDIR(st.st_mode)) return FILE_ATTRIBUTE_DIRECTORY;
   return platform::IsReadOnlyMode(st.st_mode) ? FILE_ATTRIBUTE_READONLY : FILE_ATTRIBUTE_NORMAL;
+}
+
+QXAPI BOOL GetFileAttributesExW(LPCWSTR fileName, GET_FILEEX_INFO_LEVELS level,
+                                LPVOID information) {
+  if (level != GetFileExInfoStandard || information == nullptr) {
+    return Fail(ERROR_INVALID_PARAMETER);
+  }
+  std::string native = Resolve(fileName);
+  if (native.empty()) return FALSE;
+  struct statx sx;
+  if (statx(AT_FDCWD, native.c_str(), 0, STATX_BASIC_STATS | STATX_BTIME, &sx) != 0) {
+    return Fail(ErrorFromErrno(errno, native));
+  }
+  WIN32_FILE_ATTRIBUTE_DATA data{};
+  if (S_ISDIR(sx.stx_mode)) {
+    data.dwFileAttributes = FILE_ATTRIBUTE_DIRECTORY;
+  } else {
+    data.dwFileAttributes =
+        platform::IsReadOnlyMode(sx.stx_mode) ? FILE_ATTRIBUTE_READONLY : FILE_ATTRIBUTE_NORMAL;
+    data.nFileSizeHigh = static_cast<DWORD>(sx.stx_size >> 32);
+    data.nFileSizeLow = static_cast<DWORD>(sx.stx_size);
+  }
+  platform::FileTimesFromStatx(sx, &data.ftCreationTime, &data.ftLastAccessTime,
+                               &data.ftLastWriteTime);
+  std::memcpy(information, &data, sizeof data);
+  return TRUE;
 }
 
 // Only the read-only attribute of a file is kept (as its write permission);

@@ -442,14 +442,10 @@ QXAPI BOOL FlushFileBuffers(HANDLE file) {
   return TRUE;
 }
 
-QXAPI BOOL GetFileTime(HANDLE file, FILETIME* creation, FILETIME* lastAccess, FILETIME* lastWrite) {
-  std::shared_ptr<FileObject> object = platform::LookupFile(file);
-  if (!object) return FALSE;
-  struct statx sx;
-  if (statx(object->fd, "", AT_EMPTY_PATH, STATX_BASIC_STATS | STATX_BTIME, &sx) != 0) {
-    SetLastError(ERROR_INVALID_HANDLE);
-    return FALSE;
-  }
+namespace platform {
+
+void FileTimesFromStatx(const struct statx& sx, FILETIME* creation, FILETIME* lastAccess,
+                        FILETIME* lastWrite) {
   auto toSpec = [](const statx_timestamp& t) {
     timespec out{};
     out.tv_sec = static_cast<time_t>(t.tv_sec);
@@ -464,9 +460,22 @@ QXAPI BOOL GetFileTime(HANDLE file, FILETIME* creation, FILETIME* lastAccess, FI
     timespec b = toSpec(sx.stx_btime);
     if (b.tv_sec < born.tv_sec || (b.tv_sec == born.tv_sec && b.tv_nsec < born.tv_nsec)) born = b;
   }
-  if (creation) *creation = platform::FileTimeFromTimespec(born);
-  if (lastAccess) *lastAccess = platform::FileTimeFromTimespec(toSpec(sx.stx_atime));
-  if (lastWrite) *lastWrite = platform::FileTimeFromTimespec(written);
+  if (creation) *creation = FileTimeFromTimespec(born);
+  if (lastAccess) *lastAccess = FileTimeFromTimespec(toSpec(sx.stx_atime));
+  if (lastWrite) *lastWrite = FileTimeFromTimespec(written);
+}
+
+}  // namespace platform
+
+QXAPI BOOL GetFileTime(HANDLE file, FILETIME* creation, FILETIME* lastAccess, FILETIME* lastWrite) {
+  std::shared_ptr<FileObject> object = platform::LookupFile(file);
+  if (!object) return FALSE;
+  struct statx sx;
+  if (statx(object->fd, "", AT_EMPTY_PATH, STATX_BASIC_STATS | STATX_BTIME, &sx) != 0) {
+    SetLastError(ERROR_INVALID_HANDLE);
+    return FALSE;
+  }
+  platform::FileTimesFromStatx(sx, creation, lastAccess, lastWrite);
   return TRUE;
 }
 

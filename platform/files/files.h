@@ -88,6 +88,21 @@ QXAPI BOOL DeleteFileW(LPCWSTR fileName);
 QXAPI BOOL CreateDirectoryW(LPCWSTR pathName, SECURITY_ATTRIBUTES* security);
 QXAPI BOOL RemoveDirectoryW(LPCWSTR pathName);
 QXAPI DWORD GetFileAttributesW(LPCWSTR fileName);
+
+// What GetFileAttributesExW tells of a file without opening it.
+enum GET_FILEEX_INFO_LEVELS { GetFileExInfoStandard = 0 };
+struct WIN32_FILE_ATTRIBUTE_DATA {
+  DWORD dwFileAttributes;
+  FILETIME ftCreationTime;
+  FILETIME ftLastAccessTime;
+  FILETIME ftLastWriteTime;
+  DWORD nFileSizeHigh;
+  DWORD nFileSizeLow;
+};
+// The attributes, times (as GetFileTime gives them) and size of a file or
+// folder by its name; FALSE with the last error set when it cannot be looked
+// at, ERROR_INVALID_PARAMETER for another level or a null result.
+QXAPI BOOL GetFileAttributesExW(LPCWSTR fileName, GET_FILEEX_INFO_LEVELS level, LPVOID information);
 QXAPI BOOL SetFileAttributesW(LPCWSTR fileName, DWORD attributes);
 QXAPI DWORD GetTempPathW(DWORD size, LPWSTR buffer);
 

@@ -222,6 +222,43 @@ TEST_F(FilesTest, FileTimesFollowTheOverrideAndSetFileTime) {
   CloseHandle(h);
 }
 
+TEST_F(FilesTest, AttributesTimesAndSizeByName) {
+  HANDLE h = Open(u"a.bin", GENERIC_READ | GENERIC_WRITE, 0, CREATE_ALWAYS);
+  DWORD done;
+  ASSERT_TRUE(WriteFile(h, "abcde", 5, &done, nullptr));
+  constexpr std::uint64_t kLater = kTicks2001 + 12345600;
+  FILETIME later{static_cast<DWORD>(kLater & 0xFFFFFFFF), static_cast<DWORD>(kLater >> 32)};
+  ASSERT_TRUE(SetFileTime(h, nullptr, nullptr, &later));
+  FILETIME creation, access, write;
+  ASSERT_TRUE(GetFileTime(h, &creation, &access, &write));
+  CloseHandle(h);
+
+  // The same times as the open file gives, the size, and the name matched
+  // without regard to case.
+  WIN32_FILE_ATTRIBUTE_DATA data{};
+  ASSERT_TRUE(GetFileAttributesExW(Path(u"A.BIN").c_str(), GetFileExInfoStandard, &data));
+  EXPECT_EQ(data.dwFileAttributes, FILE_ATTRIBUTE_NORMAL);
+  EXPECT_EQ(data.nFileSizeLow, 5u);
+  EXPECT_EQ(data.nFileSizeHigh, 0u);
+  EXPECT_EQ(data.ftLastWriteTime.dwLowDateTime, later.dwLowDateTime);
+  EXPECT_EQ(data.ftLastWriteTime.dwHighDateTime, later.dwHighDateTime);
+  EXPECT_EQ(data.ftCreationTime.dwLowDateTime, creation.dwLowDateTime);
+  EXPECT_EQ(data.ftCreationTime.dwHighDateTime, creation.dwHighDateTime);
+
+  ASSERT_TRUE(CreateDirectoryW(Path(u"d").c_str(), nullptr));
+  ASSERT_TRUE(GetFileAttributesExW(Path(u"d").c_str(), GetFileExInfoStandard, &data));
+  EXPECT_EQ(data.dwFileAttributes, FILE_ATTRIBUTE_DIRECTORY);
+  EXPECT_EQ(data.nFileSizeLow, 0u);
+
+  EXPECT_FALSE(GetFileAttributesExW(Path(u"none.bin").c_str(), GetFileExInfoStandard, &data));
+  EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
+  EXPECT_FALSE(GetFileAttributesExW(Path(u"a.bin").c_str(), GetFileExInfoStandard, nullptr));
+  EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
+  EXPECT_FALSE(
+      GetFileAttributesExW(Path(u"a.bin").c_str(), static_cast<GET_FILEEX_INFO_LEVELS>(1), &data));
+  EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
+}
+
 TEST_F(FilesTest, CopyMoveAndDelete) {
   WriteNative(Native(u"src.txt"), "source");
   WriteNative(Native(u"dst.txt"), "old");
