@@ -65,6 +65,21 @@ struct ClipParams {
   std::vector<RECTL> rects;
 };
 
+// An image: a bitmap of a format with rows top down, each padded to 4 bytes (as
+// a pattern's), the part of it that is drawn, the rectangle of the page it goes
+// to (right and bottom exclusive), the four-operand raster operation, and the
+// stretch mode when the two rectangles differ in size.
+struct ImageParams {
+  ULONG format = 0;  // BMF_*
+  LONG width = 0, height = 0;
+  std::vector<COLORREF> palette;
+  std::vector<unsigned char> bits;
+  RECTL source = {0, 0, 0, 0};
+  RECTL target = {0, 0, 0, 0};
+  ROP4 rop = 0xCCCC;      // the source copied
+  ULONG stretchMode = 3;  // COLORONCOLOR
+};
+
 enum class CallKind {
   kStartDocument,
   kStartPage,
@@ -77,6 +92,7 @@ enum class CallKind {
   kFill,
   kStrokeAndFill,
   kPaint,
+  kImage,  // `image`, with the clip and the brush of the state
 };
 
 struct JobCall {
@@ -94,6 +110,7 @@ struct JobCall {
   MIX mix = 0x0D0D;    // foreground and background raster operations (R2_COPYPEN)
   FLONG fillMode = 1;  // FP_ALTERNATEMODE or FP_WINDINGMODE
   POINTL brushOrigin = {0, 0};
+  ImageParams image;
 };
 
 struct Job {

@@ -88,30 +88,42 @@ LineAttributes MakeLine(const LineParams& l) {
   return a;
 }
 
-// The pattern's bitmap keeps its rows as the job gave them (padded to 4 bytes),
-// copied row by row into the engine bitmap's own stride.
-Brush MakePattern(const DeviceContext& dc, const BrushParams& b, bool* ok) {
-  Bitmap bitmap = Bitmap::Create({b.width, b.height}, b.format);
-  *ok = bitmap.valid();
-  if (!*ok) return Brush();
+// A bitmap keeps its rows as the job gave them (padded to 4 bytes), copied row
+// by row into the engine bitmap's own stride. Not valid when the engine refused
+// it.
+Bitmap MakeBitmap(ULONG format, LONG width, LONG height, const std::vector<unsigned char>& bits) {
+  Bitmap bitmap = Bitmap::Create({width, height}, format);
+  if (!bitmap.valid()) return bitmap;
   SURFOBJ* so = bitmap.Get();
-  std::size_t bits = b.format == BMF_1BPP   ? 1
-                     : b.format == BMF_4BPP ? 4
-                     : b.format == BMF_8BPP ? 8
-                                            : 24;
-  std::size_t row = (static_cast<std::size_t>(b.width) * bits + 31) / 32 * 4;
+  std::size_t depth = format == BMF_1BPP ? 1 : format == BMF_4BPP ? 4 : format == BMF_8BPP ? 8 : 24;
+  std::size_t row = (static_cast<std::size_t>(width) * depth + 31) / 32 * 4;
   std::size_t stride = static_cast<std::size_t>(so->lDelta < 0 ? -so->lDelta : so->lDelta);
   std::size_t copy = row < stride ? row : stride;
-  for (LONG y = 0; y < b.height; ++y) {
+  for (LONG y = 0; y < height; ++y) {
     auto* target = static_cast<BYTE*>(so->pvScan0) + static_cast<std::ptrdiff_t>(y) * so->lDelta;
-    std::memcpy(target, b.bits.data() + static_cast<std::size_t>(y) * row, copy);
+    std::memcpy(target, bits.data() + static_cast<std::size_t>(y) * row, copy);
   }
-  if (b.format == BMF_24BPP) return Brush::Pattern(bitmap, Translation::Identity());
+  return bitmap;
+}
+
+// An indexed bitmap's colours as the device's indices, one for each index the
+// format can hold (indices beyond the palette take its last colour); a 24bpp
+// bitmap's colours go unchanged.
+Translation MakeTranslation(const DeviceContext& dc, ULONG format,
+                            const std::vector<COLORREF>& palette) {
+  if (format == BMF_24BPP) return Translation::Identity();
   std::vector<ULONG> table;
-  for (COLORREF c : b.palette) table.push_back(dc.ColorIndex(c));
-  std::size_t colours = b.format == BMF_1BPP ? 2 : b.format == BMF_4BPP ? 16 : 256;
+  for (COLORREF c : palette) table.push_back(dc.ColorIndex(c));
+  std::size_t colours = format == BMF_1BPP ? 2 : format == BMF_4BPP ? 16 : 256;
   table.resize(colours, table.empty() ? 0 : table.back());
-  return Brush::Pattern(bitmap, Translation::Table(std::move(table)));
+  return Translation::Table(std::move(table));
+}
+
+Brush MakePattern(const DeviceContext& dc, const BrushParams& b, bool* ok) {
+  Bitmap bitmap = MakeBitmap(b.format, b.width, b.height, b.bits);
+  *ok = bitmap.valid();
+  if (!*ok) return Brush();
+  return Brush::Pattern(bitmap, MakeTranslation(dc, b.format, b.palette));
 }
 
 Brush MakeBrush(const DeviceContext& dc, const BrushParams& b, bool* ok) {
@@ -151,6 +163,8 @@ const char* KindName(CallKind kind) {
       return "strokefill";
     case CallKind::kPaint:
       return "paint";
+    case CallKind::kImage:
+      return "image";
   }
   return "call";
 }
@@ -188,6 +202,26 @@ struct Run {
     return false;
   }
 
+  // An image at its own size goes as the application's transfer with the
+  // state's brush for the operations that read it (BitBlt); to a target of
+  // another size it is stretched (StretchBlt, copies only).
+  bool Image(const JobCall& call, const Clip& clip) {
+    const ImageParams& m = call.image;
+    Bitmap bitmap = MakeBitmap(m.format, m.width, m.height, m.bits);
+    if (!bitmap.valid()) return false;
+    Translation translation = MakeTranslation(*dc, m.format, m.palette);
+    const bool stretched = m.target.right - m.target.left != m.source.right - m.source.left ||
+                           m.target.bottom - m.target.top != m.source.bottom - m.source.top;
+    if (stretched) {
+      return dc->StretchBlt(bitmap, clip, &translation, m.target, m.source, m.stretchMode);
+    }
+    const POINTL from{m.source.left, m.source.top};
+    bool brushOk = true;
+    Brush brush = MakeBrush(*dc, call.fill, &brushOk);
+    return brushOk && dc->BitBlt(&bitmap, nullptr, clip, &translation, m.target, from, {0, 0},
+                                 &brush, call.brushOrigin, m.rop);
+  }
+
   bool Draw(const JobCall& call) {
     Clip clip = MakeClip(call.clip);
     bool strokeOk = true, fillOk = true;
@@ -220,6 +254,9 @@ struct Run {
         done = fillOk && dc->Paint(clip, brush, call.mix, call.brushOrigin);
         break;
       }
+      case CallKind::kImage:
+        done = Image(call, clip);
+        break;
       default:
         break;
     }

@@ -172,6 +172,11 @@ constexpr Named kRops[] = {
     {"copypen", R2_COPYPEN}, {"mergepennot", R2_MERGEPENNOT}, {"mergepen", R2_MERGEPEN},
     {"white", R2_WHITE},
 };
+// How an image is stretched to a target of another size.
+constexpr Named kStretchModes[] = {
+    {"blackonwhite", BLACKONWHITE}, {"whiteonblack", WHITEONBLACK},
+    {"coloroncolor", COLORONCOLOR}, {"halftone",     HALFTONE},
+};
 // clang-format on
 
 template <std::size_t N>
@@ -184,7 +189,8 @@ bool Choose(Reader& r, const Word& w, const Named (&table)[N], const char* what,
   }
   std::string names;
   for (const Named& n : table) names += std::string(names.empty() ? "" : ", ") + n.name;
-  return Fail(r, "'" + w.text + "' is not a " + what + " (" + names + ")");
+  const char* article = std::strchr("aeiou", what[0]) != nullptr ? "an " : "a ";
+  return Fail(r, "'" + w.text + "' is not " + article + what + " (" + names + ")");
 }
 
 bool Rop(Reader& r, const Word& w, ULONG* rop) {
@@ -382,43 +388,58 @@ std::size_t PatternSize(ULONG format, LONG width, LONG height) {
   return row * static_cast<std::size_t>(height);
 }
 
-bool PatternBrush(Reader& r, const Words& words, BrushParams* b) {
-  const char* form = "brush pattern FORMAT WIDTH HEIGHT [palette #RRGGBB ...] bits HEX";
-  if (words.size() < 7) return Fail(r, std::string("expected: ") + form);
-  b->kind = BrushParams::kPattern;
+// A bitmap's words from `*at`: FORMAT WIDTH HEIGHT [palette #RRGGBB ...] bits HEX,
+// of a pattern or an image (`noun`) of 1 to `most` pixels each way; `*at` ends
+// after the bits. The bits must fill every padded row exactly, and an indexed
+// format needs a palette the format's indices can reach.
+bool ReadBitmap(Reader& r, const Words& words, std::size_t* at, const std::string& noun,
+                long long most, const std::string& form, ULONG* format, LONG* width, LONG* height,
+                std::vector<COLORREF>* palette, std::vector<unsigned char>* bits) {
+  std::size_t i = *at;
+  if (i + 5 > words.size()) return Fail(r, "expected: " + form);
   long long w = 0, h = 0;
-  if (!Choose(r, words[2], kFormats, "pattern format", &b->format) ||
-      !Integer(r, words[3], "pattern width", 1, 256, &w) ||
-      !Integer(r, words[4], "pattern height", 1, 256, &h)) {
+  if (!Choose(r, words[i], kFormats, (noun + " format").c_str(), format) ||
+      !Integer(r, words[i + 1], (noun + " width").c_str(), 1, most, &w) ||
+      !Integer(r, words[i + 2], (noun + " height").c_str(), 1, most, &h)) {
     return false;
   }
-  b->width = static_cast<LONG>(w);
-  b->height = static_cast<LONG>(h);
-  std::size_t at = 5;
-  if (words[at].text == "palette") {
-    for (++at; at < words.size() && words[at].text != "bits"; ++at) {
+  *width = static_cast<LONG>(w);
+  *height = static_cast<LONG>(h);
+  i += 3;
+  if (words[i].text == "palette") {
+    for (++i; i < words.size() && words[i].text != "bits"; ++i) {
       COLORREF c = 0;
-      if (!Colour(r, words[at], &c)) return false;
-      b->palette.push_back(c);
+      if (!Colour(r, words[i], &c)) return false;
+      palette->push_back(c);
     }
   }
-  if (at + 2 != words.size() || words[at].text != "bits") {
-    return Fail(r, std::string("expected: ") + form);
+  if (i + 1 >= words.size() || words[i].text != "bits") return Fail(r, "expected: " + form);
+  if (!Hex(r, words[i + 1], bits)) return false;
+  *at = i + 2;
+  std::size_t need = PatternSize(*format, *width, *height);
+  if (bits->size() != need) {
+    return Fail(r, "the " + noun + "'s bits take " + std::to_string(need) +
+                       " bytes (rows padded to 4 bytes), not " + std::to_string(bits->size()));
   }
-  if (!Hex(r, words[at + 1], &b->bits)) return false;
-  std::size_t need = PatternSize(b->format, b->width, b->height);
-  if (b->bits.size() != need) {
-    return Fail(r, "the pattern's bits take " + std::to_string(need) + " bytes (rows padded to " +
-                       "4 bytes), not " + std::to_string(b->bits.size()));
-  }
-  std::size_t colours = b->format == BMF_1BPP ? 2 : b->format == BMF_4BPP ? 16 : 256;
-  if (b->format == BMF_24BPP ? !b->palette.empty()
-                             : b->palette.empty() || b->palette.size() > colours) {
-    return Fail(r, b->format == BMF_24BPP ? "a 24bpp pattern has no palette"
-                                          : "the pattern's palette needs 1 to " +
-                                                std::to_string(colours) + " colours");
+  std::size_t colours = *format == BMF_1BPP ? 2 : *format == BMF_4BPP ? 16 : 256;
+  if (*format == BMF_24BPP ? !palette->empty() : palette->empty() || palette->size() > colours) {
+    return Fail(r, *format == BMF_24BPP ? "a 24bpp " + noun + " has no palette"
+                                        : "the " + noun + "'s palette needs 1 to " +
+                                              std::to_string(colours) + " colours");
   }
   return true;
+}
+
+bool PatternBrush(Reader& r, const Words& words, BrushParams* b) {
+  const std::string form = "brush pattern FORMAT WIDTH HEIGHT [palette #RRGGBB ...] bits HEX";
+  if (words.size() < 7) return Fail(r, "expected: " + form);
+  b->kind = BrushParams::kPattern;
+  std::size_t at = 2;
+  if (!ReadBitmap(r, words, &at, "pattern", 256, form, &b->format, &b->width, &b->height,
+                  &b->palette, &b->bits)) {
+    return false;
+  }
+  return at == words.size() || Fail(r, "expected: " + form);
 }
 
 bool OnBrush(Reader& r, const Words& words) {
@@ -680,8 +701,88 @@ bool OnStrokeFill(Reader& r, const Words& w) {
 }
 bool OnPaint(Reader& r, const Words& w) { return Drawing(r, w, CallKind::kPaint, false); }
 
-// Text and images come with the driver's text and raster output; their keywords
-// are kept so that scripts written for them fail plainly here.
+// A rectangle's four edges from words[at]; right and bottom must lie beyond left
+// and top (the engine's rectangles exclude them).
+bool ReadRect(Reader& r, const Words& words, std::size_t at, const char* what, RECTL* rect) {
+  long long v[4];
+  for (std::size_t k = 0; k < 4; ++k) {
+    if (!Integer(r, words[at + k], what, -0x7FFFFFF, 0x7FFFFFF, &v[k])) return false;
+  }
+  if (v[2] <= v[0] || v[3] <= v[1]) {
+    return Fail(r, std::string("the ") + what + "'s right and bottom lie beyond its left and top");
+  }
+  *rect = {static_cast<LONG>(v[0]), static_cast<LONG>(v[1]), static_cast<LONG>(v[2]),
+           static_cast<LONG>(v[3])};
+  return true;
+}
+
+// image FORMAT WIDTH HEIGHT [palette ...] bits HEX [from L T R B] to L T R B
+// [rop ROP4] [stretch MODE]: the bitmap, the part of it drawn (the whole when
+// left out), the target, and how. Scripts carry no mask, so both bytes of the
+// operation are one three-operand code; a stretched image is copied.
+bool OnImage(Reader& r, const Words& words) {
+  const std::string form =
+      "image FORMAT WIDTH HEIGHT [palette #RRGGBB ...] bits HEX [from LEFT TOP RIGHT BOTTOM] "
+      "to LEFT TOP RIGHT BOTTOM [rop ROP4] [stretch MODE]";
+  if (r.place != Place::kInPage) return Fail(r, "image outside a page");
+  JobCall call = r.state;
+  call.kind = CallKind::kImage;
+  call.origin.line = r.line;
+  call.settings.clear();
+  call.path.clear();
+  ImageParams& m = call.image;
+  m = ImageParams{};
+  std::size_t at = 1;
+  if (!ReadBitmap(r, words, &at, "image", 32767, form, &m.format, &m.width, &m.height, &m.palette,
+                  &m.bits)) {
+    return false;
+  }
+  m.source = {0, 0, m.width, m.height};
+  bool from = false, to = false, rop = false, stretch = false;
+  while (at < words.size()) {
+    const std::string& key = words[at].text;
+    bool* seen = key == "from"      ? &from
+                 : key == "to"      ? &to
+                 : key == "rop"     ? &rop
+                 : key == "stretch" ? &stretch
+                                    : nullptr;
+    if (seen == nullptr || words[at].quoted) {
+      return Fail(r, "'" + key + "': an image takes from, to, rop and stretch");
+    }
+    if (*seen) return Fail(r, "an image takes " + key + " once");
+    *seen = true;
+    std::size_t arity = key == "from" || key == "to" ? 4 : 1;
+    if (at + arity >= words.size()) return Fail(r, "expected: " + form);
+    long long n = 0;
+    bool ok = key == "from" ? ReadRect(r, words, at + 1, "source rectangle", &m.source)
+              : key == "to" ? ReadRect(r, words, at + 1, "target rectangle", &m.target)
+              : key == "rop"
+                  ? Integer(r, words[at + 1], "raster operation", 0, 0xFFFF, &n)
+                  : Choose(r, words[at + 1], kStretchModes, "stretch mode", &m.stretchMode);
+    if (!ok) return false;
+    if (key == "rop") m.rop = static_cast<ROP4>(n);
+    at += arity + 1;
+  }
+  if (!to) return Fail(r, "an image needs its target: to LEFT TOP RIGHT BOTTOM");
+  if (m.source.right > m.width || m.source.bottom > m.height || m.source.left < 0 ||
+      m.source.top < 0) {
+    return Fail(r, "the source rectangle lies outside the " + std::to_string(m.width) + " x " +
+                       std::to_string(m.height) + " image");
+  }
+  if ((m.rop >> 8) != (m.rop & 0xFF)) {
+    return Fail(r, "an image has no mask: both bytes of the raster operation are the same");
+  }
+  bool stretched = m.target.right - m.target.left != m.source.right - m.source.left ||
+                   m.target.bottom - m.target.top != m.source.bottom - m.source.top;
+  if (stretched && m.rop != 0xCCCC) {
+    return Fail(r, "a stretched image is copied (rop 0xCCCC)");
+  }
+  r.job->calls.push_back(std::move(call));
+  return true;
+}
+
+// Text comes with the driver's text output; its keywords are kept so that
+// scripts written for it fail plainly here.
 bool OnLater(Reader& r, const Words& words) {
   return Fail(r, words[0].text + " lines are not played yet");
 }
@@ -720,7 +821,7 @@ constexpr LineKind kLineKinds[] = {
     {"paint",          OnPaint},
     {"text",           OnLater},
     {"font",           OnLater},
-    {"image",          OnLater},
+    {"image",          OnImage},
 };
 // clang-format on
 

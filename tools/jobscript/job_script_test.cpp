@@ -112,6 +112,53 @@ TEST(JobScript, PatternBrushes) {
   EXPECT_EQ(b.palette.size(), 2u);
 }
 
+TEST(JobScript, ImagesCarryTheirRectanglesAndTheState) {
+  Job job;
+  ScriptError error;
+  ASSERT_TRUE(ReadJobScript(
+      Wrap("clip rect 0 0 100 100\n"
+           "brush solid #ff0000\n"
+           "origin 4 4\n"
+           // 1 bit, 10 x 2: two bytes of pixels in each row, padded to 4.
+           "image 1bpp 10 2 palette #ffffff #000000 bits ffc00000ffc00000 to 10 20 20 22\n"
+           // The right half of a 4-bit image, stretched to twice its size.
+           "image 4bpp 4 1 palette #000000 #ffffff #ff0000 bits 01220000 from 2 0 4 1 "
+           "to 0 0 4 2 stretch halftone\n"
+           "image 24bpp 1 1 bits 0000ff00 to 5 5 6 6 rop 0x6666\n"),
+      &job, &error))
+      << error.line << ": " << error.message;
+  ASSERT_EQ(job.calls.size(), 7u);
+  const JobCall& whole = job.calls[2];
+  EXPECT_EQ(whole.kind, CallKind::kImage);
+  EXPECT_EQ(whole.origin.line, 6);
+  EXPECT_EQ(whole.image.format, BMF_1BPP);
+  EXPECT_EQ(whole.image.width, 10);
+  EXPECT_EQ(whole.image.height, 2);
+  EXPECT_EQ(whole.image.bits.size(), 8u);
+  EXPECT_EQ(whole.image.palette, (std::vector<COLORREF>{0xFFFFFF, 0x000000}));
+  // The whole bitmap when no source is given; a copy in the default mode.
+  EXPECT_EQ(whole.image.source.left, 0);
+  EXPECT_EQ(whole.image.source.right, 10);
+  EXPECT_EQ(whole.image.source.bottom, 2);
+  EXPECT_EQ(whole.image.target.left, 10);
+  EXPECT_EQ(whole.image.target.bottom, 22);
+  EXPECT_EQ(whole.image.rop, 0xCCCCu);
+  EXPECT_EQ(whole.image.stretchMode, COLORONCOLOR);
+  // The clip and the brush of the state go with it.
+  ASSERT_EQ(whole.clip.rects.size(), 1u);
+  EXPECT_EQ(whole.clip.rects[0].right, 100);
+  EXPECT_EQ(whole.fill.color, 0x0000FFu);
+  EXPECT_EQ(whole.brushOrigin.x, 4);
+  const ImageParams& half = job.calls[3].image;
+  EXPECT_EQ(half.source.left, 2);
+  EXPECT_EQ(half.source.right, 4);
+  EXPECT_EQ(half.target.bottom, 2);
+  EXPECT_EQ(half.stretchMode, HALFTONE);
+  EXPECT_EQ(half.palette.size(), 3u);
+  EXPECT_EQ(job.calls[4].image.rop, 0x6666u);
+  EXPECT_TRUE(job.calls[4].image.palette.empty());
+}
+
 struct BadLine {
   const char* name;
   std::string script;
@@ -152,6 +199,56 @@ const BadLine kBadLines[] = {
     {"escape payload", Wrap("escape 100 bytes 00\n"), 3,
      "'bytes': the data is hex BYTES or text \"TEXT\""},
     {"text later", Wrap("text 10 10 \"A\"\n"), 3, "text lines are not played yet"},
+    {"image bits short", Wrap("image 24bpp 2 1 bits 000000 to 0 0 2 1\n"), 3,
+     "the image's bits take 8 bytes (rows padded to 4 bytes), not 3"},
+    {"image bits long", Wrap("image 1bpp 8 1 palette #000000 bits 0000000000 to 0 0 8 1\n"), 3,
+     "the image's bits take 4 bytes (rows padded to 4 bytes), not 5"},
+    {"image palette too large",
+     Wrap("image 1bpp 1 1 palette #000000 #ffffff #ff0000 bits 00000000 to 0 0 1 1\n"), 3,
+     "the image's palette needs 1 to 2 colours"},
+    {"indexed image without palette", Wrap("image 8bpp 1 1 bits 00000000 to 0 0 1 1\n"), 3,
+     "the image's palette needs 1 to 256 colours"},
+    {"direct image with palette",
+     Wrap("image 24bpp 1 1 palette #000000 bits 00000000 to 0 0 1 1\n"), 3,
+     "a 24bpp image has no palette"},
+    {"image format", Wrap("image 2bpp 1 1 bits 00000000 to 0 0 1 1\n"), 3,
+     "'2bpp' is not an image format (1bpp, 4bpp, 8bpp, 24bpp)"},
+    {"image width", Wrap("image 1bpp 0 1 palette #000000 bits to 0 0 1 1\n"), 3,
+     "image width 0 is outside 1 to 32767"},
+    {"image without target", Wrap("image 1bpp 1 1 palette #000000 bits 00000000\n"), 3,
+     "an image needs its target: to LEFT TOP RIGHT BOTTOM"},
+    {"image source outside",
+     Wrap("image 1bpp 1 1 palette #000000 bits 00000000 from 0 0 2 1 to 0 0 2 1\n"), 3,
+     "the source rectangle lies outside the 1 x 1 image"},
+    {"image source negative",
+     Wrap("image 1bpp 1 1 palette #000000 bits 00000000 from -1 0 1 1 to 0 0 2 1\n"), 3,
+     "the source rectangle lies outside the 1 x 1 image"},
+    {"image target empty", Wrap("image 1bpp 1 1 palette #000000 bits 00000000 to 5 5 5 9\n"), 3,
+     "the target rectangle's right and bottom lie beyond its left and top"},
+    {"image target short", Wrap("image 1bpp 1 1 palette #000000 bits 00000000 to 5 5 6\n"), 3,
+     "expected: image FORMAT WIDTH HEIGHT [palette #RRGGBB ...] bits HEX [from LEFT TOP RIGHT "
+     "BOTTOM] to LEFT TOP RIGHT BOTTOM [rop ROP4] [stretch MODE]"},
+    {"image with a mask operation",
+     Wrap("image 1bpp 1 1 palette #000000 bits 00000000 to 0 0 1 1 rop 0xAACC\n"), 3,
+     "an image has no mask: both bytes of the raster operation are the same"},
+    {"image operation range",
+     Wrap("image 1bpp 1 1 palette #000000 bits 00000000 to 0 0 1 1 rop 0x10000\n"), 3,
+     "raster operation 0x10000 is outside 0 to 65535"},
+    {"stretched image not a copy",
+     Wrap("image 1bpp 1 1 palette #000000 bits 00000000 to 0 0 2 2 rop 0x6666\n"), 3,
+     "a stretched image is copied (rop 0xCCCC)"},
+    {"stretch mode",
+     Wrap("image 1bpp 1 1 palette #000000 bits 00000000 to 0 0 2 2 stretch smooth\n"), 3,
+     "'smooth' is not a stretch mode (blackonwhite, whiteonblack, coloroncolor, halftone)"},
+    {"image word twice",
+     Wrap("image 1bpp 1 1 palette #000000 bits 00000000 to 0 0 1 1 to 0 0 1 1\n"), 3,
+     "an image takes to once"},
+    {"image word unknown", Wrap("image 1bpp 1 1 palette #000000 bits 00000000 at 0 0 1 1\n"), 3,
+     "'at': an image takes from, to, rop and stretch"},
+    {"image outside a page",
+     "start-document\nimage 1bpp 1 1 palette #000000 bits 00000000 "
+     "to 0 0 1 1\nend-document\n",
+     2, "image outside a page"},
 };
 
 TEST(JobScript, MalformedLinesStopTheJob) {
@@ -201,6 +298,10 @@ TEST(JobScript, DocumentedExamplesRead) {
   EXPECT_TRUE(ReadJobScript(blocks[1], &job, &error)) << error.line << ": " << error.message;
   EXPECT_TRUE(ReadJobScript(Wrap(blocks[2] + blocks[3]), &job, &error))
       << error.line << ": " << error.message;
+  // The image block: images drawn with the state before them.
+  ASSERT_GE(blocks.size(), 5u);
+  EXPECT_TRUE(ReadJobScript(Wrap(blocks[4]), &job, &error)) << error.line << ": " << error.message;
+  EXPECT_GE(job.calls.size(), 5u);
 }
 
 }  // namespace
