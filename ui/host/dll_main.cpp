@@ -3,6 +3,7 @@
 #include "platform/platform.h"
 #include "resources/module_resources.h"
 #include "settings/resource_module.h"
+#include "ui/host/host_state.h"
 
 // What FindResourceW and LoadStringW serve for this library's module handle.
 QX_EXPORT const QX_RESOURCE_TABLE* QxModuleResources() { return resources::ModuleResources(); }
@@ -10,6 +11,9 @@ QX_EXPORT const QX_RESOURCE_TABLE* QxModuleResources() { return resources::Modul
 QX_EXPORT BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
   // The description parser names East Asian fonts from this library's font
   // metric records.
-  if (reason == DLL_PROCESS_ATTACH) settings::SetResourceModule(instance);
+  if (reason == DLL_PROCESS_ATTACH) {
+    settings::SetResourceModule(instance);
+    ui::SetLibraryModule(instance);
+  }
   return TRUE;
 }
