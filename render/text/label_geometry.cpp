@@ -64,6 +64,25 @@ std::int32_t PixelsToHundredths(std::int32_t pixels, int dpi) {
   return ClampToInt32(static_cast<std::int64_t>(pixels) * 254 / dpi);
 }
 
+LabelSize MakeLabelSize(double em, double eM11, double eM12, double eM21, double eM22, int dpi) {
+  LabelSize size{};
+  size.widthPixels = LabelLength(static_cast<double>(TruncateClamped(em * eM11)),
+                                 static_cast<double>(TruncateClamped(em * eM12)));
+  size.heightPixels = LabelLength(static_cast<double>(TruncateClamped(em * eM21)),
+                                  static_cast<double>(TruncateClamped(em * eM22)));
+  size.width = PixelsToHundredths(size.widthPixels, dpi);
+  size.height = ClampToInt32(static_cast<std::int64_t>(PixelsToHundredths(size.heightPixels, dpi)) *
+                             85 / 100);
+  return size;
+}
+
+LabelSizePair MakeLabelSizePair(const LabelSize& size, int runClass, bool vertical,
+                                std::uint16_t firstCode) {
+  if (runClass != 1) return {size.width / 2, size.height};
+  if (vertical && !IsVerticalRotatedCode(firstCode)) return {size.height, size.width};
+  return {size.width, size.height};
+}
+
 bool IsVerticalRotatedCode(std::uint16_t code) {
   return std::any_of(std::begin(kVerticalRotated), std::end(kVerticalRotated),
                      [code](const CodeRange& r) { return code >= r.first && code <= r.last; });

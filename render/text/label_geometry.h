@@ -15,6 +15,28 @@ std::int32_t LabelLength(double x, double y);
 // integer division), in 64 bits and clamped to int32; 0 for a dpi of 0 or less.
 std::int32_t PixelsToHundredths(std::int32_t pixels, int dpi);
 
+// The character size of a label from the font's em (units per em) and its
+// transform. The em's transformed lengths are taken from the products truncated to
+// whole pixels; width and height are their lengths in pixels, and in hundredths of
+// a centimetre at `dpi` the width w and the label height H = h * 85 / 100.
+struct LabelSize {
+  std::int32_t widthPixels;
+  std::int32_t heightPixels;
+  std::int32_t width;   // w
+  std::int32_t height;  // H
+};
+LabelSize MakeLabelSize(double em, double eM11, double eM12, double eM21, double eM22, int dpi);
+
+// The "SI" pair of a run: (w, H) for a two-byte run, turned to (H, w) in a
+// vertical font when the run's first character does not lie on its side;
+// (w / 2, H) for a one-byte run.
+struct LabelSizePair {
+  std::int32_t first;
+  std::int32_t second;
+};
+LabelSizePair MakeLabelSizePair(const LabelSize& size, int runClass, bool vertical,
+                                std::uint16_t firstCode);
+
 // Shift-JIS codes of characters that lie on their side in vertical text (66).
 bool IsVerticalRotatedCode(std::uint16_t code);
 // Shift-JIS codes of the vertical text's punctuation, which sits in the upper

@@ -51,6 +51,49 @@ TEST(LabelGeometry, PixelsToHundredths) {
   EXPECT_EQ(PixelsToHundredths(600, 0), 0);
 }
 
+TEST(LabelGeometry, SizeFromTheFontTransform) {
+  // A 1000-unit em scaled by 0.6 at 600 dpi: 600 pixels, 254 hundredths, and the
+  // label height 254 * 85 / 100. The float element 0.6 lies just above 0.6; the
+  // product's fraction adds no pixel.
+  LabelSize upright = MakeLabelSize(1000, 0.6f, 0, 0, 0.6f, 600);
+  EXPECT_EQ(upright.widthPixels, 600);
+  EXPECT_EQ(upright.heightPixels, 600);
+  EXPECT_EQ(upright.width, 254);
+  EXPECT_EQ(upright.height, 215);
+  // Turned: each row (300, 400) has length 500; 500 * 254 / 600 = 211, H = 179.
+  LabelSize turned = MakeLabelSize(1000, 0.3, 0.4, -0.4, 0.3, 600);
+  EXPECT_EQ(turned.widthPixels, 500);
+  EXPECT_EQ(turned.width, 211);
+  EXPECT_EQ(turned.height, 179);
+  // A transform far beyond any page clamps instead of wrapping.
+  LabelSize huge = MakeLabelSize(1e6, 1e6, 1e6, 1e6, 1e6, 1);
+  EXPECT_EQ(huge.widthPixels, kMax);
+  EXPECT_EQ(huge.width, kMax);
+  EXPECT_EQ(huge.height, static_cast<std::int32_t>(std::int64_t{kMax} * 85 / 100));
+
+  struct Case {
+    const char* name;
+    int runClass;
+    bool vertical;
+    std::uint16_t code;
+    LabelSizePair pair;
+  };
+  const Case kCases[] = {
+      {"two-byte", 1, false, 0x8ABF, {211, 179}},
+      {"half-width", 2, false, 0xB1, {105, 179}},
+      {"ASCII", 4, false, 0x41, {105, 179}},
+      {"vertical kanji", 1, true, 0x8ABF, {179, 211}},
+      {"vertical, on its side", 1, true, 0x815B, {211, 179}},
+      {"vertical ASCII", 4, true, 0x41, {105, 179}},
+  };
+  for (const Case& c : kCases) {
+    SCOPED_TRACE(c.name);
+    LabelSizePair p = MakeLabelSizePair(turned, c.runClass, c.vertical, c.code);
+    EXPECT_EQ(p.first, c.pair.first);
+    EXPECT_EQ(p.second, c.pair.second);
+  }
+}
+
 TEST(LabelGeometry, VerticalTables) {
   int rotated = 0;
   for (unsigned code = 0x8100; code <= 0x84FF; ++code) {
