@@ -9,42 +9,16 @@
 #include <string>
 #include <vector>
 
-#include "platform/platform.h"
-#include "platform/spooler/spooler.h"
-#include "resources/module_resources.h"
-#include "settings/resource_module.h"
 #include "tests/support/temp_root.h"
-#include "ui/host/host_state.h"
+#include "ui/host/test_printer.h"
 
-bool operator==(const POINT& a, const POINT& b) { return a.x == b.x && a.y == b.y; }
+static bool operator==(const POINT& a, const POINT& b) { return a.x == b.x && a.y == b.y; }
 
 namespace {
 
-// A printer of the stand-in spooler with a description file and the built
-// libraries, and the UI library's module set as its loader would set it.
-struct Printer {
-  std::u16string name;
-  HANDLE handle = nullptr;
-  Printer(const std::string& description, const char16_t* printerName) : name(printerName) {
-    static HMODULE module = platform::RegisterModule(u"qx48ui64-test-resources", nullptr, 0,
-                                                     resources::ModuleResources());
-    ui::SetLibraryModule(module);
-    settings::SetResourceModule(module);
-    platform::PrinterRecord record;
-    record.name = name;
-    record.portName = u"-";
-    std::string why;
-    EXPECT_TRUE(platform::InstallDriverFiles(description, qxtest::BuildDir() + "/lib",
-                                             &record.driver, &why))
-        << why;
-    record.driver.name = u"KX-TEST";
-    EXPECT_TRUE(platform::AddPrinter(record));
-    PRINTER_DEFAULTSW defaults{nullptr, nullptr, PRINTER_ALL_ACCESS};
-    EXPECT_TRUE(OpenPrinterW(name.c_str(), &handle, &defaults));
-  }
-  explicit Printer(const char* model, const char16_t* printerName)
-      : Printer(qxtest::SourceDir() + "/printers/KX-M" + model + ".ppd", printerName) {}
-  ~Printer() { ClosePrinter(handle); }
+// A sample printer asked through the export.
+struct Printer : ui::testing::TestPrinter {
+  using TestPrinter::TestPrinter;
   DWORD Ask(WORD capability, void* output = nullptr) {
     return DrvDeviceCapabilities(handle, name.data(), capability, output, nullptr);
   }
