@@ -43,6 +43,18 @@ LabelChar ReadLabelChar(UINT codePage, const WCHAR* text, std::size_t count) {
   return {byte >= 0x80 ? kLabelClassHighByte : kLabelClassLowByte, byte, units};
 }
 
+LabelRun ReadLabelRun(UINT codePage, const WCHAR* text, std::size_t count) {
+  LabelRun run{kLabelClassLowByte, 0, 0};
+  while (run.units < count) {
+    LabelChar ch = ReadLabelChar(codePage, text + run.units, count - run.units);
+    if (run.characters != 0 && ch.charClass != run.charClass) break;
+    run.charClass = ch.charClass;
+    run.units += ch.units;
+    ++run.characters;
+  }
+  return run;
+}
+
 JisBytes ShiftJisToJis(std::uint16_t code) {
   unsigned s1 = code >> 8;
   unsigned s2 = code & 0xFF;

@@ -33,6 +33,16 @@ struct LabelChar {
 // than two gives '?'. An empty text gives '?' taking no units.
 LabelChar ReadLabelChar(UINT codePage, const WCHAR* text, std::size_t count);
 
+// The run at the start of text[0, count): the characters of one class that
+// follow one another, each classed as ReadLabelChar does. An empty text gives an
+// empty run.
+struct LabelRun {
+  int charClass;
+  std::size_t units;       // UTF-16 units of the run
+  std::size_t characters;  // characters (and codes) of the run
+};
+LabelRun ReadLabelRun(UINT codePage, const WCHAR* text, std::size_t count);
+
 struct JisBytes {
   unsigned char first;
   unsigned char second;

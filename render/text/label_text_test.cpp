@@ -6,6 +6,7 @@
 
 #include <climits>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -62,6 +63,43 @@ TEST(LabelText, EmptyTextTakesNothing) {
   LabelChar ch = ReadLabelChar(932, u"A", 0);
   EXPECT_EQ(ch.units, 0u);
   EXPECT_EQ(ch.code, '?');
+}
+
+TEST(LabelText, RunsAreMaximalSequencesOfOneClass) {
+  struct Run {
+    int charClass;
+    std::size_t units, characters;
+  };
+  struct Case {
+    const char* name;
+    std::u16string text;
+    std::vector<Run> runs;
+  };
+  const Case kCases[] = {
+      {"ASCII, kanji, katakana, ASCII",
+       u"AB\u6F22\u3042\uFF71C",
+       {{4, 2, 2}, {1, 2, 2}, {2, 1, 1}, {4, 1, 1}}},
+      // "¥" and the emoji come out as one byte each and stay in the ASCII run.
+      {"one-byte results", u"A\u00A5\U0001F600B", {{4, 5, 4}}},
+      {"empty", u"", {}},
+  };
+  for (const Case& c : kCases) {
+    SCOPED_TRACE(c.name);
+    std::vector<Run> runs;
+    for (std::size_t at = 0; at < c.text.size();) {
+      LabelRun r = ReadLabelRun(932, c.text.data() + at, c.text.size() - at);
+      ASSERT_GT(r.units, 0u);
+      runs.push_back({r.charClass, r.units, r.characters});
+      at += r.units;
+    }
+    ASSERT_EQ(runs.size(), c.runs.size());
+    for (std::size_t i = 0; i < runs.size(); ++i) {
+      EXPECT_EQ(runs[i].charClass, c.runs[i].charClass) << i;
+      EXPECT_EQ(runs[i].units, c.runs[i].units) << i;
+      EXPECT_EQ(runs[i].characters, c.runs[i].characters) << i;
+    }
+  }
+  EXPECT_EQ(ReadLabelRun(932, u"A", 0).units, 0u);
 }
 
 TEST(LabelText, ShiftJisToJis) {
