@@ -359,15 +359,15 @@ BOOL WritePrinter(HANDLE hPrinter, LPCVOID pBuf, DWORD cbBuf, LPDWORD pcWritten)
   auto handle = FindJobHandle(hPrinter, &lock);
   if (!handle) return FALSE;
   std::size_t size = cbBuf;
-  DWORD faultError = 0;
-  DWORD faultWritten = 0;
-  if (TakeFault(&faultError, &faultWritten)) {
-    if (faultError != 0) {
+  DWORD injectedError = 0;
+  DWORD injectedWritten = 0;
+  if (TakeFault(&injectedError, &injectedWritten)) {
+    if (injectedError != 0) {
       handle->portError = "write fault injected by a test";
-      SetLastError(faultError);
+      SetLastError(injectedError);
       return FALSE;
     }
-    size = std::min<std::size_t>(size, faultWritten);
+    size = std::min<std::size_t>(size, injectedWritten);
   }
   std::size_t sent = 0;
   PortFailure failure;
