@@ -15,6 +15,7 @@
 #include "settings/paper_tables.h"
 #include "settings/settings_defaults.h"
 #include "settings/sticky_data.h"
+#include "ui/host/description_holder.h"
 #include "ui/host/host_state.h"
 
 namespace ui {
@@ -25,6 +26,7 @@ using settings::Option;
 using settings::SettingsRecord;
 
 constexpr DWORD kFailed = 0xFFFFFFFF;
+constexpr std::uint32_t kFunctionDeviceExchange = 1u << 3;
 constexpr std::uint32_t kFunctionFreeSize = 1u << 5;
 constexpr std::uint32_t kFunctionNoFreeSize = 1u << 13;
 constexpr std::uint32_t kFunctionUserSizes = 1u << 18;
@@ -349,6 +351,10 @@ DWORD Answer(const Query& q, WORD capability, void* output) {
       return 1;
     case DC_COLORDEVICE:
       return ColourDevice(d, s);
+    case DC_MEDIAREADY:
+      // Without the device exchange the printer reports no loaded papers.
+      if (d.PrinterType() != 3 && !(d.PrinterFunction() & kFunctionDeviceExchange)) return 0;
+      return kFailed;
     case DC_NUP:
       if (output) static_cast<DWORD*>(output)[0] = 1;
       return 1;
@@ -361,14 +367,7 @@ DWORD Answer(const Query& q, WORD capability, void* output) {
 // defaults, the printer's stored record and the caller's record.
 DWORD Capabilities(HANDLE printer, const WCHAR* deviceName, WORD capability, void* output,
                    const DEVMODEW* input) {
-  std::vector<BYTE> driver = ReadInfo([&](LPBYTE b, DWORD n, DWORD* needed) {
-    return GetPrinterDriverW(printer, nullptr, 2, b, n, needed);
-  });
-  if (driver.empty()) return kFailed;
-  const auto* info = reinterpret_cast<const DRIVER_INFO_2W*>(driver.data());
-  if (info->pDataFile == nullptr) return kFailed;
-  void* block =
-      settings::LoadDescription(info->pDataFile, LibraryModule(), settings::ReadFontOrder(printer));
+  void* block = AcquireDescription(printer, true);
   if (block == nullptr) return kFailed;
   Description d(block);
   auto* s = static_cast<SettingsRecord*>(std::calloc(1, sizeof(SettingsRecord)));
@@ -387,7 +386,7 @@ DWORD Capabilities(HANDLE printer, const WCHAR* deviceName, WORD capability, voi
     if (merged) result = Answer({printer, d, *s, name}, capability, output);
     std::free(s);
   }
-  GlobalFree(block);
+  ReleaseDescription(block);
   return result;
 }
 

@@ -147,10 +147,10 @@ TEST(DeviceCapabilities, FixedAnswers) {
     DWORD answer;
   };
   const Case kCases[] = {
-      {DC_DUPLEX, 0},        {DC_SIZE, 220},    {DC_EXTRA, 2200},      {DC_VERSION, 0x401},
-      {DC_DRIVER, 0x400},    {DC_COPIES, 99},   {DC_PRINTRATEUNIT, 1}, {DC_STAPLE, 0},
-      {DC_ORIENTATION, 270}, {DC_COLLATE, ~0u}, {DC_PRINTERMEM, ~0u},  {0, ~0u},
-      {DC_NUP + 1, ~0u},
+      {DC_DUPLEX, 0},        {DC_SIZE, 220},     {DC_EXTRA, 2200},      {DC_VERSION, 0x401},
+      {DC_DRIVER, 0x400},    {DC_COPIES, 99},    {DC_PRINTRATEUNIT, 1}, {DC_STAPLE, 0},
+      {DC_ORIENTATION, 270}, {DC_COLLATE, ~0u},  {DC_PRINTERMEM, ~0u},  {0, ~0u},
+      {DC_NUP + 1, ~0u},     {DC_MEDIAREADY, 0},
   };
   for (const Case& c : kCases) {
     SCOPED_TRACE(c.index);

@@ -3,6 +3,7 @@
 #include "platform/platform.h"
 #include "resources/module_resources.h"
 #include "settings/resource_module.h"
+#include "ui/host/description_holder.h"
 #include "ui/host/host_state.h"
 
 // What FindResourceW and LoadStringW serve for this library's module handle.
@@ -15,5 +16,6 @@ QX_EXPORT BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
     settings::SetResourceModule(instance);
     ui::SetLibraryModule(instance);
   }
+  if (reason == DLL_PROCESS_DETACH) ui::FreeKeptDescription();
   return TRUE;
 }
