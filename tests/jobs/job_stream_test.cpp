@@ -259,6 +259,39 @@ TEST(JobStream, DrawingOnTheZq1) {
   EXPECT_EQ(out.out, bytes);
 }
 
+TEST(JobStream, OneBitImageOnTheZq1) {
+  std::string file;
+  qxtest::QxResult r;
+  std::string bytes = PrintToFile(FreshRoot("image"), "zq1_image.job", &file, &r);
+  ASSERT_EQ(r.status, 0) << r.err;
+  std::string page = Zq1Page();
+  page.resize(page.size() - 3);  // the image goes before the page end
+  const std::string image =
+      // The ZQ1's modetype1 without the vector colour override draws images in
+      // colour: the copy's merge control 0xCC (the page set-up left 0xF0).
+      "MC1,204"
+      // The one-bit palette pushed: enter raster, the resolution, push, the
+      // configure-image-data block (RGB, indexed, 1 bit, 8 bits a primary), then
+      // index 0 white and index 1 black as the script's palette gives them.
+      "\x1B%1A\x1B*t600R\x1B*p0P\x1B*v6W" +
+      std::string("\x00\x01\x01\x08\x08\x08", 6) + "\x1B*v255a255b255c0i0a0b0c1I\x1B%0B" +
+      // The image at the target's top left. The ZQ1's page is landscape and the
+      // printer does not turn it, so the driver turns the image: 8 x 1 becomes
+      // 1 x 8, output row i being source column i read from the bottom row up,
+      // placed at the target's top plus its height less one: the same point.
+      "PUPA10,20\x1B%1A\x1B*r1s8t1A" +
+      // Delta rows against a zero seed: columns 0 to 3 are black (index 1, bit
+      // 0x80), replaced by command byte 0 (one byte at offset 0); equal rows are
+      // empty; column 4 is white (index 0) and replaces the byte with 0.
+      "\x1B*b3m2W" + std::string("\x00\x80", 2) + "\x1B*b0W\x1B*b0W\x1B*b0W" + "\x1B*b2W" +
+      std::string("\x00\x00", 2) + "\x1B*b0W\x1B*b0W\x1B*b0W" +
+      // The raster end and the return to the vector language.
+      "\x1B*rC\x1B%0B"
+      // The page end pops the pushed palette before the page is sent.
+      "\x1B%1A\x1B*p1P\x1B%0B";
+  EXPECT_EQ(bytes, Zq1Pjl("Image") + kZq1Commands + page + image + "PG;" + kZq1Trailer);
+}
+
 // Each sample printer takes a job; its stream has the framing of its variant:
 // one page set-up and one page end for the one page.
 TEST(JobStream, EverySamplePrinter) {
