@@ -11,7 +11,6 @@
 #include "settings/description_cache.h"
 #include "settings/device_info_file.h"
 #include "settings/features.h"
-#include "settings/paper.h"
 #include "settings/paper_tables.h"
 #include "settings/settings_defaults.h"
 #include "settings/sticky_data.h"
@@ -54,12 +53,8 @@ bool IsInchPaper(std::u16string_view name) {
 }
 
 bool IsAllowedPaper(const Description& d, std::u16string_view name, const Option& o) {
-  if (d.PrinterFunction() & kFunctionPaperList) {
-    for (const settings::DescriptionPaper& p : settings::DescriptionPaperList(d)) {
-      if (p.name == name) return true;
-    }
-    return false;
-  }
+  // A printer with its own paper list offers every PageSize option.
+  if (d.PrinterFunction() & kFunctionPaperList) return true;
   if (IsInchPaper(name)) return o.PaperWidth() > 0 && o.PaperLength() > 0;
   auto in = [&](const auto& table) {
     return std::find(std::begin(table), std::end(table), name) != std::end(table);
