@@ -113,6 +113,26 @@ TEST(DeviceCapabilities, Bins) {
   }
 }
 
+// A display name longer than its column is cut to 23 characters and
+// terminated; the next column is untouched by it.
+TEST(DeviceCapabilities, LongBinNameStaysInItsColumn) {
+  std::ifstream in(qxtest::SourceDir() + "/printers/KX-M012.ppd", std::ios::binary);
+  std::stringstream text;
+  text << in.rdbuf();
+  std::string ppd = text.str();
+  std::size_t at = ppd.find("*InputSlot Tray1^Role_1/");
+  ASSERT_NE(at, std::string::npos);
+  at += std::string_view("*InputSlot Tray1^Role_1/").size();
+  ppd.replace(at, ppd.find("^257", at) - at, "Tray with a very long name indeed");
+  std::string file = qxtest::MakeTempDir("caps-bins") + "/KX-LONGBIN.ppd";
+  std::ofstream(file, std::ios::binary) << ppd;
+  Printer p(file, u"caps long bin");
+  std::vector<WCHAR> names(3 * kBinNameChars, u'x');
+  ASSERT_EQ(p.Ask(DC_BINNAMES, names.data()), 3u);
+  EXPECT_EQ(std::u16string(names.data() + kBinNameChars), u"Tray with a very long n");
+  EXPECT_EQ(names[2 * kBinNameChars - 1], u'\0');
+}
+
 TEST(DeviceCapabilities, Resolutions) {
   Printer p("012", u"caps dpi");
   LONG pairs[6] = {};
