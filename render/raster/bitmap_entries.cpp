@@ -176,7 +176,7 @@ BOOL DrvCopyBits(SURFOBJ* target, SURFOBJ* source, CLIPOBJ* pco, XLATEOBJ* pxlo,
     SetLastError(ERROR_INVALID_PARAMETER);
     return FALSE;
   }
-  if (dc->jobFlags & kJobOutputFailed) return FALSE;
+  if (dc->output.failed) return FALSE;
   ClosePolyline(dc->output, dc->vector);
   dc->raster.complexClipActive = false;
   Transfer t;

@@ -487,9 +487,9 @@ TEST(BitmapEntries, RefusedTransfersWriteNothing) {
   SetLastError(0);
   EXPECT_FALSE(DrvCopyBits(&other, bits.Get(), nullptr, nullptr, &one, &at));
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
-  job.dc().jobFlags |= kJobOutputFailed;
+  job.dc().output.failed = true;
   EXPECT_FALSE(DrvCopyBits(&device.so, bits.Get(), nullptr, nullptr, &one, &at));
-  job.dc().jobFlags &= ~kJobOutputFailed;
+  job.dc().output.failed = false;
   // A temporary bitmap the engine refuses (40000 x 40000 x 3 bytes).
   RECTL vast{0, 0, 40000, 40000};
   EXPECT_FALSE(DrvBitBlt(&device.so, bits.Get(), nullptr, nullptr, nullptr, &vast, &at, nullptr,
