@@ -23,9 +23,8 @@ namespace render {
 
 constexpr DWORD kDeviceContextTag = 0x50534444;
 
-// Job state flags.
+// Job state flags. A failed output is the output channel's own state (`output.failed`).
 constexpr DWORD kJobDocumentStarted = 0x4;
-constexpr DWORD kJobOutputFailed = 0x8;
 constexpr DWORD kJobManualFeedOn = 0x100;
 constexpr DWORD kJobStarted = 0x4000;
 constexpr DWORD kJobPageOpen = 0x8000;
